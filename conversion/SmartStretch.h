@@ -1,0 +1,38 @@
+#pragma once
+// The smart stretch: resamples a 24-bit picture to the output size, rows uniformly and columns by one
+// of six mappings (uniform, or one region kept undistorted while the added width is taken up by the
+// rest), sampling every output pixel bicubically at its exact source position.
+
+#include "conversion/ConversionSettings.h"
+
+#include <cstdint>
+#include <vector>
+
+class CBusyIndicator;
+class CRasterImage;
+
+enum class StretchResult {
+    Stretched,
+    NoPixels,          // the image was empty; nothing changed
+    UnsupportedDepth,  // only 24-bit pictures are stretched; the image is unchanged
+    InvalidSize,       // the output size is not positive; the image is unchanged
+    OutOfMemory,       // the result could not be allocated; the image is unchanged
+};
+
+// The split point the stretch uses: 0.5 while the split is off, otherwise the position (at most 1).
+double EffectiveSplit(const ConversionSettings& settings);
+
+// The source column (fractional) that each output column samples, for a W x H picture stretched to
+// OW x OH in `mode` with split point `split`.
+std::vector<double> StretchColumnPositions(int sourceWidth, int sourceHeight, int outputWidth, int outputHeight,
+                                           int mode, double split);
+
+// Replaces the pixels of `image` with the picture stretched to outputWidth x outputHeight. The split point
+// comes from `settings`; `busy`, when given, is held busy while it runs.
+StretchResult SmartStretch(int outputWidth, int outputHeight, CRasterImage& image, int mode,
+                           const ConversionSettings& settings, CBusyIndicator* busy = nullptr);
+
+// One channel value at (x, y) by cubic convolution (parameter -1) over the four columns xIndex and the
+// four rows yIndex. Pixel (i, j) of the channel is at plane + (j * width + i) * pixelStride.
+std::uint8_t SampleBicubic(const std::uint8_t* plane, int width, int height, float x, float y,
+                           const std::int32_t xIndex[4], const std::int32_t yIndex[4], int pixelStride);

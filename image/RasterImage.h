@@ -1,0 +1,95 @@
+#pragma once
+// CRasterImage: the program's one in-memory picture.
+//
+// It holds width x height pixels of 1, 8 or 24 bits, rows top first and packed without padding
+// (24 bits: red, green, blue; 8 bits: palette index; 1 bit: most significant bit first), a palette of up
+// to 256 blue-green-red-reserved entries, the resolution a file gave, and the settings its writers use.
+// The image owns exactly one pixel buffer: either one it allocated itself (ownPixels, released with
+// delete[]) or one the codec layer handed over (codecPixels, a global memory block released with
+// platform::GlobalFree). ownsCodecBuffer says which is current. Operations never throw and report
+// failure as an int status (the kImage... codes below).
+
+#include "image/PixelRect.h"
+
+#include <array>
+#include <cstdint>
+
+// Status codes of the image's own operations; other non-zero values come from the codec layer.
+inline constexpr int kImageOk = 0;
+inline constexpr int kImageErrOutOfMemory = 1;
+inline constexpr int kImageErrEmptyFileName = 2;
+inline constexpr int kImageErrNoPixels = 5;
+
+struct PaletteEntry {
+    std::uint8_t blue = 0;
+    std::uint8_t green = 0;
+    std::uint8_t red = 0;
+    std::uint8_t reserved = 0;
+    friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
+};
+
+struct PixelSize {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+class CRasterImage {
+public:
+    CRasterImage() = default;
+    virtual ~CRasterImage();
+    CRasterImage(const CRasterImage&) = delete;
+    CRasterImage& operator=(const CRasterImage&) = delete;
+
+    // Releases the current buffer; the image reads as empty. ownsCodecBuffer keeps its value.
+    virtual void FreePixels();
+
+    int GetStride() const;
+    // Bytes of a packed buffer; computed in 64 bits so no size overflows.
+    static std::uint64_t GetBufferSize(std::uint32_t width, std::uint32_t height, int bits);
+
+    // A fresh own buffer of undefined contents; 1 when it cannot be allocated.
+    int Create(std::uint32_t width, std::uint32_t height, int bits);
+    int Create(PixelSize size, int bits) { return Create(size.width, size.height, bits); }
+
+    // Moves the pixels of `other` here without copying; `other` reads as empty afterwards.
+    int TakeOver(CRasterImage& other);
+    // Deep copy of pixels, palette and resolution (not the save settings, hints or file size).
+    int CopyFrom(const CRasterImage& src);
+    void CopyPaletteAndInfo(const CRasterImage& src);
+    void CopyInfo(const CRasterImage& src);
+
+    void SetDecodeHint(std::int32_t hintWidth, std::int32_t hintHeight);
+
+    // Keeps only the pixels inside `rect` (corners in either order), clipped to the image.
+    int Crop(PixelRect rect);
+
+    bool HasPixels() const { return Pixels() != nullptr; }
+    std::uint8_t* Pixels() { return ownsCodecBuffer ? codecPixels : ownPixels; }
+    const std::uint8_t* Pixels() const { return ownsCodecBuffer ? codecPixels : ownPixels; }
+    // Adopts a zero-filled global memory block from the codec layer as the pixel buffer.
+    void AdoptCodecBuffer(std::uint8_t* block, std::uint32_t blockWidth, std::uint32_t blockHeight, int bits);
+
+    std::uint32_t xResolution = 0;
+    std::uint32_t yResolution = 0;
+    std::uint32_t resolutionUnit = 0;  // 1 none, 2 inch, 3 centimetre
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::int32_t bitsPerPixel = 0;  // 1, 8 or 24; 0 while empty
+    std::int32_t paletteCount = 0;
+    std::array<PaletteEntry, 256> palette{};
+    bool ownsCodecBuffer = true;
+    std::uint8_t* ownPixels = nullptr;
+    std::uint8_t* codecPixels = nullptr;
+    std::uint32_t monoThreshold = 128;
+    bool jpegProgressive = false;
+    std::uint32_t saveXResolution = 300;
+    std::uint32_t saveYResolution = 300;
+    std::uint32_t saveResolutionUnit = 1;
+    std::uint32_t tiffCompression = 1;
+    std::int32_t jpegFullChroma = 1;
+    std::int32_t jpegQuality = 75;
+    std::int32_t decodeHintWidth = 0;
+    std::int32_t decodeHintHeight = 0;
+    std::uint32_t fileWidth = 0;
+    std::uint32_t fileHeight = 0;
+};
