@@ -11,6 +11,8 @@
 
 #include "image/PixelRect.h"
 
+#include "codec/CodecDpiInfo.h"
+
 #include <array>
 #include <cstdint>
 
@@ -27,6 +29,10 @@ struct PaletteEntry {
     std::uint8_t reserved = 0;
     friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
 };
+
+static_assert(sizeof(PaletteEntry) == 4, "palettes are handed to the codec layer as 4-byte entries");
+
+struct CodecIOHandle;
 
 struct PixelSize {
     std::int32_t width = 0;
@@ -59,9 +65,34 @@ public:
     void CopyInfo(const CRasterImage& src);
 
     void SetDecodeHint(std::int32_t hintWidth, std::int32_t hintHeight);
+    std::uint8_t* PaletteBytes() { return reinterpret_cast<std::uint8_t*>(palette.data()); }
+    const std::uint8_t* PaletteBytes() const { return reinterpret_cast<const std::uint8_t*>(palette.data()); }
 
     // Keeps only the pixels inside `rect` (corners in either order), clipped to the image.
     int Crop(PixelRect rect);
+
+    // Files (type ids of "image/FileType.h"). Loading discards the previous pixels first and leaves every
+    // picture but the 1-bit ones at 24 bits; a failed load leaves the image empty.
+    int Load(const char* path, int type = 21);
+    int LoadFrom(CodecIOHandle* source, int type);
+    static int DetectFileType(const char* path);
+    static int DetectStreamType(CodecIOHandle* source, const char* path);
+    static int TypeFromExtension(const char* path);
+    // Writes the file whose format the path's extension names. The file appears, or replaces an existing
+    // one, only when the whole write succeeded; otherwise nothing is left behind.
+    int Save(const char* path) const;
+    void ReadResolution(CodecIOHandle* source, int type);
+    CodecDpiInfo GetSaveResolution(int type) const;
+
+    // Depth conversions: to 24 bits (palette colours looked up), 1 bit to 8-bit indices, and the
+    // two-colour reduction (dark pixels 0, the rest 1) used for WBMP files.
+    int ConvertTo24(CRasterImage& dst) const;
+    int ConvertTo24InPlace();
+    int ConvertTo8(CRasterImage& dst) const;
+    int ConvertToMono8(CRasterImage& dst, std::uint32_t threshold) const;
+    // Makes this image a width x height resized copy of `src`: method 0 bilinear, method 2 bilinear when
+    // enlarging and area averaging when shrinking.
+    int Resample(const CRasterImage& src, std::uint32_t newWidth, std::uint32_t newHeight, int method);
 
     bool HasPixels() const { return Pixels() != nullptr; }
     std::uint8_t* Pixels() { return ownsCodecBuffer ? codecPixels : ownPixels; }
