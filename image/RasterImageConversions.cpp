@@ -9,6 +9,8 @@
 #include "codec/pixels/OneBitCount.h"
 #include "codec/pixels/PaletteExpansion.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kResampleBilinear = 0;

@@ -1,0 +1,25 @@
+#pragma once
+// The options of "lumatrine-cli convert", parsed and checked before any file is touched.
+
+#include "conversion/ConversionSettings.h"
+#include "document/SavePipeline.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ConvertOptions {
+    ConversionSettings settings;  // direction, ratio, mode, split, sharpening, output format, pan
+    JpegChoice jpeg;
+    std::optional<std::string> output;  // -o: a file (one input) or an existing folder
+    bool force = false;
+    int jobs = 0;  // 0: the number of cores
+    std::vector<std::string> inputs;
+    bool help = false;
+};
+
+// Parses the arguments after "convert". On a bad option or value returns nullopt with `error` set to a
+// one-line message.
+std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>& args, std::string& error);
+
+extern const char* const kConvertHelp;

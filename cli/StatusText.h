@@ -1,0 +1,9 @@
+#pragma once
+// Words for a failed load or save, for the one line the front end prints per failed file.
+
+#include <string>
+
+// The reason a load failed, from the image status (5 there means an unknown file type).
+std::string LoadFailureText(int status);
+// The reason a save failed (5 there means an extension without a writer).
+std::string SaveFailureText(int status);
