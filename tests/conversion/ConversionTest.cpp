@@ -96,15 +96,17 @@ TEST_F(ConversionFixture, PanOnlyMovesTheCropWindowAndNothingElse)
     ASSERT_EQ(before.CopyFrom(conversion.output), kImageOk);
     const std::uint8_t* buffer = conversion.output.Pixels();
 
-    conversion.PanCrop(-0.8, 0.0);  // 0.5 - 0.8 is held at 0: the window against the top edge
-    EXPECT_EQ(conversion.settings.panX, 0.0);
+    conversion.PanCrop(0.0, -0.8);  // 0.5 - 0.8 is held at 0: the window against the top edge
+    EXPECT_EQ(conversion.settings.panY, 0.0);
     EXPECT_EQ(conversion.settings.cropRect, (PixelRect{0, 0, 1024, 576}));
     EXPECT_EQ(conversion.output.Pixels(), buffer);
     EXPECT_TRUE(SamePixels(conversion.output, before));
     EXPECT_EQ(observer.sourceRegion, 2);
     EXPECT_EQ(observer.outputPreview, 1);
-    conversion.PanCrop(0.0, 5.0);
+    conversion.PanCrop(5.0, 5.0);
+    EXPECT_EQ(conversion.settings.panX, 1.0);
     EXPECT_EQ(conversion.settings.panY, 1.0);
+    EXPECT_EQ(conversion.settings.cropRect, (PixelRect{0, 192, 1024, 768}));
 }
 
 TEST_F(ConversionFixture, SharpeningRunsOnlyWithAnAmountAndTheSwitch)
