@@ -3,7 +3,7 @@
 #include "cli/CliMain.h"
 #include "cli/ConvertOptions.h"
 #include "cli/ProgressBar.h"
-#include "cli/StatusText.h"
+#include "image/ImageStatusText.h"
 #include "conversion/Conversion.h"
 #include "document/OutputNaming.h"
 

@@ -1,7 +1,7 @@
 #include "cli/InfoCommand.h"
 
 #include "cli/CliMain.h"
-#include "cli/StatusText.h"
+#include "image/ImageStatusText.h"
 #include "image/FileType.h"
 #include "image/RasterImage.h"
 

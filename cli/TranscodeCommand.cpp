@@ -1,7 +1,7 @@
 #include "cli/TranscodeCommand.h"
 
 #include "cli/CliMain.h"
-#include "cli/StatusText.h"
+#include "image/ImageStatusText.h"
 #include "image/RasterImage.h"
 
 #include <filesystem>

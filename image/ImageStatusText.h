@@ -1,5 +1,5 @@
 #pragma once
-// Words for a failed load or save, for the one line the front end prints per failed file.
+// Words for a failed load or save, for the messages that name a file and the reason.
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "cli/StatusText.h"
+#include "image/ImageStatusText.h"
 
 #include "codec/CodecErrorText.h"
 #include "image/RasterImage.h"
