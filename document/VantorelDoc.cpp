@@ -1,0 +1,178 @@
+#include "document/VantorelDoc.h"
+
+#include "conversion/BusyIndicator.h"
+#include "document/NeighbourFiles.h"
+#include "document/OutputNaming.h"
+#include "document/SaveDialogFilter.h"
+#include "document/UserPrompt.h"
+#include "image/ImageStatusText.h"
+#include "platform/ProfileStore.h"
+
+#include <algorithm>
+#include <cctype>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kMessageLastFile = "This is already the last file in the directory";
+constexpr const char* kMessageFirstFile = "This is already the first file in the directory";
+constexpr const char* kMessageNothingSaved = "Nothing was saved!";
+constexpr const char* kMessageReadOnly = "The existing file is read only and it can't be overwritten.";
+constexpr const char* kMessageNotSaved = "The image could not be saved.";
+constexpr const char* kSaveDialogTitle = "Save image";
+
+bool EndsWithJpg(const std::string& path)
+{
+    if (path.size() < 3) return false;
+    std::string tail = path.substr(path.size() - 3);
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
+    return tail == "jpg";
+}
+
+bool IsReadOnlyFile(const std::string& path)
+{
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && access(path.c_str(), W_OK) != 0;
+}
+
+}  // namespace
+
+void CVantorelDoc::SetBusyIndicator(CBusyIndicator* busy)
+{
+    busy_ = busy;
+    conversion.SetBusyIndicator(busy);
+}
+
+void CVantorelDoc::SetProfile(CProfileStore* profile, const SaveSettings& saveSettings)
+{
+    profile_ = profile;
+    saveSettings_ = saveSettings;
+}
+
+void CVantorelDoc::ShowMessage(const std::string& text) const
+{
+    if (prompt_ != nullptr) prompt_->ShowMessage(text);
+}
+
+bool CVantorelDoc::LoadImageFile(const std::string& path)
+{
+    BusyScope busy(busy_);
+    if (conversion.source.Load(path.c_str()) != kImageOk) return false;
+    conversion.NormalizeNonSquareSource();
+    if (host_ != nullptr) host_->SetDocument(this);
+    conversion.UpdateConversion(false);
+    UpdateAllViews();
+    return true;
+}
+
+bool CVantorelDoc::OnNewDocument()
+{
+    ClearPathName();
+    if (host_ != nullptr) host_->SetDocument(this);
+    return true;
+}
+
+void CVantorelDoc::OnCloseDocument()
+{
+    if (host_ != nullptr) host_->SetDocument(nullptr);
+}
+
+void CVantorelDoc::OnReloadFile()
+{
+    const std::string path = PathName();
+    struct stat status {};
+    if (!path.empty() && stat(path.c_str(), &status) == 0) LoadImageFile(path);
+}
+
+void CVantorelDoc::LoadNeighbourImage(const std::string& currentPath, bool forward)
+{
+    if (currentPath.empty()) return;
+    const NeighbourResult neighbour = FindNeighbour(ListNeighbourFiles(currentPath), currentPath, forward);
+    switch (neighbour.step) {
+    case NeighbourStep::AlreadyLast: ShowMessage(kMessageLastFile); break;
+    case NeighbourStep::AlreadyFirst: ShowMessage(kMessageFirstFile); break;
+    case NeighbourStep::Found:
+        // The path moves on even when the file cannot be read, so a further step continues from it.
+        LoadImageFile(neighbour.path);
+        SetPathName(neighbour.path, true);
+        break;
+    case NeighbourStep::NotListed: break;
+    }
+}
+
+void CVantorelDoc::OnLoadNextImage()
+{
+    if (!PathName().empty()) LoadNeighbourImage(PathName(), true);
+}
+
+void CVantorelDoc::OnLoadPreviousImage()
+{
+    if (!PathName().empty()) LoadNeighbourImage(PathName(), false);
+}
+
+bool CVantorelDoc::DoSave(const std::string& path, bool replace)
+{
+    if (!path.empty()) return OnSaveDocument(path);
+
+    std::string name = PathName();
+    if (name.empty() && replace) name = Title().substr(0, Title().find_first_of(" #%;/\\")) + ".jpg";
+    const ProposedName proposed = ProposeOutputName(name, Title(), conversion.settings.ToFourThree());
+
+    SaveDialogRequest request;
+    request.defaultType = DefaultSaveType(proposed.sourceExtension);
+    request.initialName = proposed.name;
+    request.filter = SaveDialogFilter(request.defaultType);
+    request.title = kSaveDialogTitle;
+    const bool fixedFolder = saveSettings_.UsesFixedFolder();
+    request.initialFolder = fixedFolder ? saveSettings_.savePath
+                                        : (profile_ != nullptr ? profile_->GetString(profile::kDocument, profile::kOutFolder, "") : "");
+    const std::optional<std::string> chosen = prompt_ != nullptr ? prompt_->AskSavePath(request) : std::nullopt;
+    if (!chosen) return false;
+    if (const std::size_t slash = chosen->find_last_of('/'); slash != std::string::npos && !fixedFolder && profile_ != nullptr)
+        profile_->WriteString(profile::kDocument, profile::kOutFolder, chosen->substr(0, slash));
+
+    JpegChoice jpeg;
+    const bool squeezed = PrepareOutputForSave(conversion);
+    if (EndsWithJpg(*chosen)) {
+        // The dialog estimates the picture that will be written, and what it accepts is what is written.
+        JpegOptionsRequest options;
+        options.picture = &conversion.output;
+        options.targetKilobytes =
+            profile_ != nullptr ? profile_->GetInt(profile::kSettings, profile::kJpegTarget, profile::kDefaultJpegTargetKb)
+                                : profile::kDefaultJpegTargetKb;
+        if (!prompt_->EditJpegOptions(options)) {
+            RestoreDisplayOutput(conversion, squeezed);
+            ShowMessage(kMessageNothingSaved);
+            return false;
+        }
+        if (profile_ != nullptr) profile_->WriteInt(profile::kSettings, profile::kJpegTarget, options.targetKilobytes);
+        jpeg.quality = options.quality;
+        jpeg.fullChroma = options.enhancedSampling;
+    }
+    BusyScope busy(busy_);
+    const bool saved = SaveOutputImage(*chosen, jpeg);
+    RestoreDisplayOutput(conversion, squeezed);
+    return saved;
+}
+
+bool CVantorelDoc::OnSaveDocument(const std::string& path)
+{
+    const bool squeezed = PrepareOutputForSave(conversion);
+    const bool saved = SaveOutputImage(path, JpegChoice{});
+    RestoreDisplayOutput(conversion, squeezed);
+    return saved;
+}
+
+bool CVantorelDoc::SaveOutputImage(const std::string& path, const JpegChoice& jpeg)
+{
+    if (IsReadOnlyFile(path)) {
+        ShowMessage(kMessageReadOnly);
+        return false;
+    }
+    if (const int status = WriteOutputImage(conversion.output, path, jpeg); status != kImageOk) {
+        ShowMessage(std::string(kMessageNotSaved) + "\n\n" + path + ": " + SaveFailureText(status));
+        return false;
+    }
+    return true;
+}

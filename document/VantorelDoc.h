@@ -1,0 +1,68 @@
+#pragma once
+// CVantorelDoc: the program's one document. It holds the picture being converted (through its
+// CConversion: source image, output image, settings), opens files into it, steps through the pictures of
+// a folder and saves the converted picture under the proposed name.
+//
+// It owns its conversion by value for its whole life; opening another file reuses it. Everything that
+// needs a person goes through the interfaces it is given (prompt, host window, busy indicator, recent
+// files, profile), none owned and each optional: without a prompt, questions are answered "cancel" and
+// messages are dropped. It never includes a widget.
+
+#include "conversion/Conversion.h"
+#include "document/DocumentBase.h"
+#include "document/ProfileSettings.h"
+#include "document/SavePipeline.h"
+
+#include <string>
+
+class CBusyIndicator;
+class CDocumentHost;
+class CProfileStore;
+class CUserPrompt;
+
+class CVantorelDoc : public CDocumentBase {
+public:
+    CConversion conversion;
+
+    void SetPrompt(CUserPrompt* prompt) { prompt_ = prompt; }
+    void SetHost(CDocumentHost* host) { host_ = host; }
+    void SetBusyIndicator(CBusyIndicator* busy);
+    // The profile for the save dialog's folders and the JPEG size target; the save settings come with it.
+    void SetProfile(CProfileStore* profile, const SaveSettings& saveSettings);
+
+    // Reads the file into the source image, normalises it and converts it. False (silently) when the
+    // file cannot be read: the old output, the path and the views stay as they were.
+    bool LoadImageFile(const std::string& path);
+    bool OnOpenDocument(const std::string& path) { return LoadImageFile(path); }
+    // File New: the path empties, the pictures and settings stay.
+    bool OnNewDocument();
+    void OnCloseDocument();
+    // Reads the current file again (after a change of direction); nothing when it no longer exists.
+    void OnReloadFile();
+    void LoadNeighbourImage(const std::string& currentPath, bool forward);
+    void OnLoadNextImage();
+    void OnLoadPreviousImage();
+    // The neighbour commands are enabled exactly when a file is open.
+    bool CanLoadNeighbourImage() const { return !PathName().empty(); }
+
+    // Save and Save As: proposes a name, asks for the path (and, for JPEG, the options), writes.
+    bool DoSave(const std::string& path, bool replace);
+    bool OnSaveDocument(const std::string& path);
+    // Writes the output image to `path` with the JPEG settings; reports a read-only target or a failed
+    // write in a message. True when the file was written.
+    bool SaveOutputImage(const std::string& path, const JpegChoice& jpeg);
+
+    // Conversion operations, reached through the document by the panels.
+    bool UpdateConversion(bool panOnly) { return conversion.UpdateConversion(panOnly); }
+    void PanCrop(double dx, double dy) { conversion.PanCrop(dx, dy); }
+    void ResetSplitPoint() { conversion.ResetSplitPoint(); }
+
+private:
+    void ShowMessage(const std::string& text) const;
+
+    CUserPrompt* prompt_ = nullptr;
+    CDocumentHost* host_ = nullptr;
+    CBusyIndicator* busy_ = nullptr;
+    CProfileStore* profile_ = nullptr;
+    SaveSettings saveSettings_;
+};
