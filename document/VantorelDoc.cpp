@@ -111,13 +111,12 @@ void CVantorelDoc::OnLoadPreviousImage()
     if (!PathName().empty()) LoadNeighbourImage(PathName(), false);
 }
 
-bool CVantorelDoc::DoSave(const std::string& path, bool replace)
+bool CVantorelDoc::DoSave(const std::string& path, bool /*replace: both save commands set it*/)
 {
     if (!path.empty()) return OnSaveDocument(path);
 
-    std::string name = PathName();
-    if (name.empty() && replace) name = Title().substr(0, Title().find_first_of(" #%;/\\")) + ".jpg";
-    const ProposedName proposed = ProposeOutputName(name, Title(), conversion.settings.ToFourThree());
+    // With nothing open the proposal falls back on the title: "Untitled_16x9".
+    const ProposedName proposed = ProposeOutputName(PathName(), Title(), conversion.settings.ToFourThree());
 
     SaveDialogRequest request;
     request.defaultType = DefaultSaveType(proposed.sourceExtension);
