@@ -30,10 +30,12 @@ bool EndsWithJpg(const std::string& path)
     return tail == "jpg";
 }
 
+// A file nobody may write (no write permission bit), or that this user may not write.
 bool IsReadOnlyFile(const std::string& path)
 {
     struct stat status {};
-    return stat(path.c_str(), &status) == 0 && access(path.c_str(), W_OK) != 0;
+    if (stat(path.c_str(), &status) != 0) return false;
+    return (status.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0;
 }
 
 }  // namespace

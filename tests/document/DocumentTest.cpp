@@ -1,0 +1,224 @@
+#include "document/VantorelDoc.h"
+
+#include "document/QualitySearch.h"
+#include "document/UserPrompt.h"
+#include "platform/ProfileStore.h"
+
+#include "../support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <random>
+
+namespace {
+
+class MemoryProfile : public CProfileStore {
+public:
+    int GetInt(const std::string& section, const std::string& entry, int fallback) const override
+    {
+        const auto found = values_.find(section + "/" + entry);
+        return found == values_.end() ? fallback : std::stoi(found->second);
+    }
+    std::string GetString(const std::string& section, const std::string& entry, const std::string& fallback) const override
+    {
+        const auto found = values_.find(section + "/" + entry);
+        return found == values_.end() ? fallback : found->second;
+    }
+    void WriteInt(const std::string& section, const std::string& entry, int value) override
+    {
+        values_[section + "/" + entry] = std::to_string(value);
+    }
+    void WriteString(const std::string& section, const std::string& entry, const std::string& value) override
+    {
+        values_[section + "/" + entry] = value;
+    }
+
+private:
+    std::map<std::string, std::string> values_;
+};
+
+// Answers every question from what the test put in, and remembers what it was asked.
+struct ScriptedPrompt : CUserPrompt {
+    std::vector<std::string> messages;
+    std::optional<SaveDialogRequest> saveRequest;
+    std::optional<std::string> savePath;
+    std::optional<JpegOptionsRequest> jpegRequest;
+    std::optional<int> acceptQuality;  // nothing: the JPEG dialog is cancelled
+    std::uint32_t jpegPictureWidth = 0, jpegPictureHeight = 0;
+
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    std::optional<std::string> AskSavePath(const SaveDialogRequest& request) override
+    {
+        saveRequest = request;
+        return savePath;
+    }
+    bool EditJpegOptions(JpegOptionsRequest& request) override
+    {
+        jpegRequest = request;
+        jpegPictureWidth = request.picture->width;
+        jpegPictureHeight = request.picture->height;
+        if (!acceptQuality) return false;
+        request.quality = *acceptQuality;
+        request.enhancedSampling = false;
+        return true;
+    }
+};
+
+struct HostSpy : CDocumentHost {
+    int documents = 0;
+    int detached = 0;
+    void SetDocument(CVantorelDoc* document) override { document != nullptr ? ++documents : ++detached; }
+};
+
+// Writes a w x h random picture as PNG.
+std::string WritePicture(const TempFolder& folder, const std::string& name, std::uint32_t w, std::uint32_t h)
+{
+    CRasterImage picture;
+    picture.Create(w, h, 24);
+    std::mt19937 random(w + h);
+    for (std::uint64_t i = 0; i < std::uint64_t{w} * h * 3; ++i) picture.Pixels()[i] = static_cast<std::uint8_t>(random());
+    EXPECT_EQ(picture.Save(folder.File(name).c_str()), kImageOk);
+    return folder.File(name);
+}
+
+class Document : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        document.SetPrompt(&prompt);
+        document.SetHost(&host);
+        document.AddView([this] { ++repaints; });
+        document.SetProfile(&profile, SaveSettings{});
+    }
+    void Open(const std::string& path)
+    {
+        ASSERT_TRUE(document.OnOpenDocument(path));
+        document.SetPathName(path, true);
+    }
+
+    TempFolder folder;
+    CVantorelDoc document;
+    ScriptedPrompt prompt;
+    HostSpy host;
+    MemoryProfile profile;
+    int repaints = 0;
+};
+
+}  // namespace
+
+TEST_F(Document, OpeningConvertsAndTellsTheHostAndViews)
+{
+    Open(WritePicture(folder, "photo.png", 400, 300));
+    EXPECT_EQ(document.conversion.output.width, 960u);
+    EXPECT_EQ(document.conversion.settings.sourceWidth, 400);
+    EXPECT_EQ(host.documents, 1);
+    EXPECT_EQ(repaints, 1);
+    EXPECT_EQ(document.Title(), "photo.png");
+}
+
+TEST_F(Document, AFailedLoadKeepsTheOldOutputAndPath)
+{
+    Open(WritePicture(folder, "photo.png", 400, 300));
+    const std::uint8_t* output = document.conversion.output.Pixels();
+    EXPECT_FALSE(document.LoadImageFile(folder.Write("broken.png", "not a picture")));
+    EXPECT_EQ(document.conversion.output.Pixels(), output);
+    EXPECT_EQ(document.PathName(), folder.File("photo.png"));
+    EXPECT_FALSE(document.conversion.UpdateConversion(false)) << "the source is empty after the failed load";
+}
+
+TEST_F(Document, NewDocumentEmptiesOnlyThePath)
+{
+    Open(WritePicture(folder, "photo.png", 400, 300));
+    EXPECT_TRUE(document.OnNewDocument());
+    EXPECT_EQ(document.Title(), "Untitled");
+    EXPECT_FALSE(document.CanLoadNeighbourImage());
+    EXPECT_TRUE(document.conversion.source.HasPixels());
+}
+
+TEST_F(Document, StepsThroughTheFolderAndSaysWhenAtTheEnd)
+{
+    WritePicture(folder, "a.png", 40, 30);
+    Open(WritePicture(folder, "B.png", 40, 30));
+    document.OnLoadNextImage();
+    EXPECT_EQ(document.PathName(), folder.File("a.png"));
+    document.OnLoadNextImage();
+    EXPECT_EQ(prompt.messages, (std::vector<std::string>{"This is already the last file in the directory"}));
+    document.OnLoadPreviousImage();
+    document.OnLoadPreviousImage();
+    EXPECT_EQ(prompt.messages.back(), "This is already the first file in the directory");
+}
+
+TEST_F(Document, SaveProposesANameAndRemembersTheFolder)
+{
+    Open(WritePicture(folder, "holiday.png", 400, 300));
+    prompt.savePath = folder.File("holiday_16x9.png");
+    ASSERT_TRUE(document.DoSave("", true));
+    EXPECT_EQ(prompt.saveRequest->initialName, "holiday_16x9");
+    EXPECT_EQ(prompt.saveRequest->defaultType, "*.png");
+    EXPECT_EQ(prompt.saveRequest->title, "Save image");
+    EXPECT_EQ(profile.GetString("Document", "outPath", ""), folder.Path());
+    CRasterImage written;
+    ASSERT_EQ(written.Load(folder.File("holiday_16x9.png").c_str()), kImageOk);
+    EXPECT_EQ(written.width, 960u);
+}
+
+TEST_F(Document, TheFixedSaveFolderIsUsedOnlyWithAFolder)
+{
+    Open(WritePicture(folder, "photo.png", 400, 300));
+    profile.WriteString("Document", "outPath", "/old");
+    prompt.savePath = folder.File("out.png");
+
+    document.SetProfile(&profile, SaveSettings{1, "/fixed"});
+    ASSERT_TRUE(document.DoSave("", true));
+    EXPECT_EQ(prompt.saveRequest->initialFolder, "/fixed");
+    EXPECT_EQ(profile.GetString("Document", "outPath", ""), "/old");
+
+    document.SetProfile(&profile, SaveSettings{1, ""});
+    ASSERT_TRUE(document.DoSave("", true));
+    EXPECT_EQ(prompt.saveRequest->initialFolder, "/old");
+    EXPECT_EQ(profile.GetString("Document", "outPath", ""), folder.Path());
+}
+
+TEST_F(Document, CancelledJpegOptionsSaveNothing)
+{
+    Open(WritePicture(folder, "photo.png", 400, 300));
+    prompt.savePath = folder.File("photo_16x9.jpg");
+    EXPECT_FALSE(document.DoSave("", true));
+    EXPECT_EQ(prompt.messages, (std::vector<std::string>{"Nothing was saved!"}));
+    EXPECT_FALSE(std::filesystem::exists(folder.File("photo_16x9.jpg")));
+}
+
+TEST_F(Document, AcceptedJpegOptionsAreWhatIsWrittenOnTheD1Frame)
+{
+    Open(WritePicture(folder, "photo.png", 400, 300));
+    document.conversion.settings.outputFormat = 1;  // NTSC D1
+    document.conversion.UpdateConversion(false);
+    prompt.savePath = folder.File("photo_16x9.jpg");
+    prompt.acceptQuality = 50;
+    ASSERT_TRUE(document.DoSave("", true));
+    EXPECT_EQ(prompt.jpegPictureWidth, 720u);
+    EXPECT_EQ(prompt.jpegPictureHeight, 480u);
+    EXPECT_EQ(document.conversion.output.width, 960u) << "the display output is restored after the save";
+
+    CRasterImage squeezed;
+    ASSERT_EQ(squeezed.CopyFrom(document.conversion.output), kImageOk);
+    document.conversion.ApplyOutputFormat();
+    const auto size = static_cast<std::uintmax_t>(ProbeJpegSize(document.conversion.output, 50, false));
+    EXPECT_EQ(std::filesystem::file_size(folder.File("photo_16x9.jpg")), size);
+}
+
+TEST_F(Document, ReadOnlyAndFailedTargetsAreReportedAndUntouched)
+{
+    Open(WritePicture(folder, "photo.png", 400, 300));
+    const std::string target = folder.Write("locked.png", "keep me");
+    std::filesystem::permissions(target, std::filesystem::perms::owner_read);
+    EXPECT_FALSE(document.OnSaveDocument(target));
+    EXPECT_EQ(prompt.messages.back(), "The existing file is read only and it can't be overwritten.");
+    EXPECT_EQ(ReadFileBytes(target), "keep me");
+    const std::string unwritable = folder.Write("photo.gif", "old gif");
+    EXPECT_FALSE(document.OnSaveDocument(unwritable));
+    EXPECT_EQ(prompt.messages.back().rfind("The image could not be saved.", 0), 0u);
+    EXPECT_EQ(ReadFileBytes(unwritable), "old gif");
+}
