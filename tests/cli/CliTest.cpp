@@ -1,0 +1,169 @@
+#include "cli/CliMain.h"
+
+#include "image/RasterImage.h"
+
+#include "../support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <sstream>
+
+namespace {
+
+struct CliRun {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+CliRun Run(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "lumatrine-cli");
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    std::ostringstream out, err;
+    const int exitCode = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
+    return {exitCode, out.str(), err.str()};
+}
+
+std::string WritePicture(const TempFolder& folder, const std::string& name, std::uint32_t w, std::uint32_t h)
+{
+    CRasterImage picture;
+    picture.Create(w, h, 24);
+    std::mt19937 random(w * h);
+    for (std::uint64_t i = 0; i < std::uint64_t{w} * h * 3; ++i) picture.Pixels()[i] = static_cast<std::uint8_t>(random() % 32 + i % 200);
+    EXPECT_EQ(picture.Save(folder.File(name).c_str()), kImageOk);
+    return folder.File(name);
+}
+
+PixelSize SizeOf(const std::string& path)
+{
+    CRasterImage image;
+    if (image.Load(path.c_str()) != kImageOk) return {};
+    return {static_cast<int>(image.width), static_cast<int>(image.height)};
+}
+
+}  // namespace
+
+TEST(Cli, UsageErrorsExitWithTwo)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"frobnicate"},
+        {"convert"},
+        {"convert", "--ratio", "101", "a.png"},
+        {"convert", "--mode", "sideways", "a.png"},
+        {"convert", "--pan", "0.5", "a.png"},
+        {"convert", "--quality", "39", "a.png"},
+        {"convert", "--jobs"},
+        {"convert", "-o", "not-a-folder", "a.png", "b.png"},
+        {"info"},
+        {"transcode", "only-one"},
+    };
+    for (const auto& args : cases) {
+        const CliRun run = Run(args);
+        EXPECT_EQ(run.exitCode, 2) << (args.empty() ? "" : args[0]) << " " << (args.size() > 1 ? args[1] : "");
+        EXPECT_NE(run.err.find("usage"), std::string::npos) << run.err;
+    }
+}
+
+TEST(Cli, ConvertHelpExplainsEveryOption)
+{
+    const CliRun run = Run({"convert", "--help"});
+    EXPECT_EQ(run.exitCode, 0);
+    for (const char* option : {"--output", "--to", "--ratio", "--mode", "--split", "--sharpen", "--format", "--pan",
+                               "--quality", "--target-size", "--subsample", "--progressive", "--force", "--jobs"})
+        EXPECT_NE(run.out.find(option), std::string::npos) << option;
+}
+
+TEST(Cli, ConvertWritesTheProposedNameBesideTheInput)
+{
+    TempFolder folder;
+    const std::string input = WritePicture(folder, "Photo.PNG", 400, 300);
+    const CliRun run = Run({"convert", "--ratio", "50", "--sharpen", "30", input});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const PixelSize size = SizeOf(folder.File("Photo_16x9.png"));
+    EXPECT_EQ(size.width, 960);
+    EXPECT_EQ(size.height, 540);
+
+    EXPECT_EQ(Run({"convert", "--to", "4x3", "--format", "pal", input}).exitCode, 0);
+    EXPECT_EQ(SizeOf(folder.File("Photo_4x3.png")).height, 576);
+}
+
+TEST(Cli, ExistingOutputsFailUnlessForced)
+{
+    TempFolder folder;
+    const std::string input = WritePicture(folder, "a.png", 40, 30);
+    const std::string existing = folder.Write("a_16x9.png", "precious");
+    const CliRun refused = Run({"convert", input});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("a.png"), std::string::npos);
+    EXPECT_NE(refused.err.find("exists"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(existing), "precious");
+    EXPECT_EQ(Run({"convert", "--force", input}).exitCode, 0);
+    EXPECT_EQ(SizeOf(existing).width, 960);
+}
+
+TEST(Cli, FailuresNameTheFileAndTheReasonAndLeaveNoOutput)
+{
+    TempFolder folder;
+    const std::string good = WritePicture(folder, "good.png", 40, 30);
+    const std::string broken = folder.Write("broken.png", "\x89PNG\r\n\x1a\n garbage");
+    const std::string out = folder.File("out");
+    std::filesystem::create_directory(out);
+    const CliRun run = Run({"convert", "-j", "2", "-o", out, good, broken, folder.File("missing.png")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("broken.png: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("missing.png: the file could not be opened"), std::string::npos) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(out + "/good_16x9.png"));
+    EXPECT_FALSE(std::filesystem::exists(out + "/broken_16x9.png"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 1) << "no temporary is left behind";
+}
+
+TEST(Cli, InputsProposingOneNameDoNotOverwriteEachOther)
+{
+    TempFolder folder;
+    WritePicture(folder, "x.bmp", 40, 30);
+    std::filesystem::copy_file(folder.File("x.bmp"), folder.File("x.gif"));
+    const CliRun run = Run({"convert", "-o", folder.Path(), folder.File("x.gif"), folder.File("x.jpeg")});
+    EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(Cli, TargetSizeKeepsTheJpegBelowIt)
+{
+    TempFolder folder;
+    const std::string input = WritePicture(folder, "big.png", 800, 600);
+    ASSERT_EQ(Run({"convert", "--target-size", "60000", "-o", folder.File("small.jpg"), input}).exitCode, 0);
+    EXPECT_LT(std::filesystem::file_size(folder.File("small.jpg")), 60000u);
+}
+
+TEST(Cli, InfoDescribesFilesAsJson)
+{
+    TempFolder folder;
+    const std::string input = WritePicture(folder, "info.png", 64, 48);
+    const std::string junk = folder.Write("junk.bin", "nothing");
+    const CliRun run = Run({"info", "--json", input, junk});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find("{\"path\":\"" + input + "\",\"type\":6,\"format\":\"PNG\",\"width\":64,\"height\":48,\"bits\":24,"
+                           "\"file_width\":64,\"file_height\":48}"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("{\"path\":\"" + junk + "\",\"error\":"), std::string::npos) << run.out;
+}
+
+TEST(Cli, TranscodeRewritesInAnotherFormat)
+{
+    TempFolder folder;
+    const std::string input = WritePicture(folder, "t.png", 33, 17);
+    ASSERT_EQ(Run({"transcode", input, folder.File("t.bmp")}).exitCode, 0);
+    CRasterImage original, copy;
+    ASSERT_EQ(original.Load(input.c_str()), kImageOk);
+    ASSERT_EQ(copy.Load(folder.File("t.bmp").c_str()), kImageOk);
+    ASSERT_EQ(copy.width, 33u);
+    EXPECT_EQ(std::memcmp(original.Pixels(), copy.Pixels(), 33 * 17 * 3), 0);
+    EXPECT_EQ(Run({"transcode", input, folder.File("t.bmp")}).exitCode, 1) << "exists without --force";
+    EXPECT_EQ(Run({"transcode", input, folder.File("t.gif")}).exitCode, 1) << "no writer";
+    EXPECT_FALSE(std::filesystem::exists(folder.File("t.gif")));
+}
