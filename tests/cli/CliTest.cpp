@@ -126,9 +126,15 @@ TEST(Cli, InputsProposingOneNameDoNotOverwriteEachOther)
 {
     TempFolder folder;
     WritePicture(folder, "x.bmp", 40, 30);
+    // Neither extension has a writer, so both propose x_16x9.jpg.
     std::filesystem::copy_file(folder.File("x.bmp"), folder.File("x.gif"));
-    const CliRun run = Run({"convert", "-o", folder.Path(), folder.File("x.gif"), folder.File("x.jpeg")});
+    std::filesystem::copy_file(folder.File("x.bmp"), folder.File("x.pcd"));
+    const CliRun run = Run({"convert", folder.File("x.gif"), folder.File("x.pcd")});
     EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("x.pcd: " + folder.File("x_16x9.jpg") + " is also the output of " + folder.File("x.gif")),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(std::filesystem::exists(folder.File("x_16x9.jpg")));
 }
 
 TEST(Cli, TargetSizeKeepsTheJpegBelowIt)
