@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test.
+# Installs what is missing, builds everything and runs every test: once in an optimised build, once
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-# Peer programs write the real files that the codec tests compare against.
-lumatrine_install_packages "${LUMATRINE_PACKAGES[@]}" imagemagick netpbm libtiff-tools
+# Peer programs write the real files that the codec tests compare against; Xvfb hosts the window tests.
+lumatrine_install_packages "${LUMATRINE_PACKAGES[@]}" imagemagick netpbm libtiff-tools xvfb xauth
 
-build="$LUMATRINE_ROOT/build/test"
-lumatrine_build "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cd "$build"
-ctest --output-on-failure --parallel "$(nproc)" --timeout 600
+run_suite() {
+  local build="$1"; shift
+  lumatrine_build "$build" "$@"
+  (cd "$build" && ctest --output-on-failure --parallel "$(nproc)" --timeout 900)
+}
+
+echo "== Tests"
+run_suite "$LUMATRINE_ROOT/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  run_suite "$LUMATRINE_ROOT/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DLUMATRINE_SANITIZE=ON -DLUMATRINE_BENCH=OFF
