@@ -17,4 +17,4 @@ echo "== Tests"
 run_suite "$LUMATRINE_ROOT/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  run_suite "$LUMATRINE_ROOT/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DLUMATRINE_SANITIZE=ON -DLUMATRINE_BENCH=OFF
+  run_suite "$LUMATRINE_ROOT/build/sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMATRINE_SANITIZE=ON -DLUMATRINE_BENCH=OFF
