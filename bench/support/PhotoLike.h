@@ -4,6 +4,7 @@
 
 #include "image/RasterImage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
