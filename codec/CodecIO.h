@@ -12,6 +12,8 @@
 // the handle's kind. Writable memory blocks and counting sinks keep a high-water mark, the largest offset
 // reached by a write or a seek, which is their size: a writer that seeks back to patch a header is still
 // measured by how far it got.
+//
+// Coder authors: how an entry point takes a handle, reads and allocates is set out in codec/CodecEntry.h.
 
 #include <cstddef>
 #include <cstdint>

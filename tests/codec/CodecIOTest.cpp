@@ -152,7 +152,8 @@ TEST(CodecIO, FileOpenersFailWithOpenFailed)
 {
     const TempFile missing("missing.bin");
     const TempFile directory("no-such-folder/x.bin");
-    for (const char* path : {"", missing.CPath()}) {
+    const std::string tooLong(kCodecMaxPathBytes, 'a');   // no room for the terminating zero
+    for (const char* path : {"", missing.CPath(), tooLong.c_str()}) {
         EXPECT_EQ(CodecOpenFileSource(path), nullptr) << path;
         EXPECT_EQ(CodecGetLastError(), kCodecErrOpenFailed) << path;
     }
