@@ -3,6 +3,10 @@
 // error (CodecGetLastError), kCodecOk included. Coders return these names, never bare numbers; the
 // numbers are stable because callers above the codec layer store and compare them.
 
+// The calling thread's last error code, kCodecOk after a successful call; kCodecErrNoThreadState when the
+// thread's state cannot be created.
+int CodecGetLastError();
+
 inline constexpr int kCodecOk = 0;
 inline constexpr int kCodecErrOutOfMemory = 1;            // also: a picture over the pixel budget
 inline constexpr int kCodecErrOpenFailed = 2;             // file could not be opened or does not exist

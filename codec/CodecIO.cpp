@@ -214,6 +214,9 @@ std::size_t CCodecIO::Read(void* destination, std::size_t bytes)
 {
     switch (handle_.kind) {
     case CodecIOKind::kFile:
+        // A stream that was just written must be repositioned before it can be read.
+        if (handle_.lastWasWrite && fseeko(handle_.stream, 0, SEEK_CUR) != 0) return 0;
+        handle_.lastWasWrite = 0;
         return std::fread(destination, 1, bytes, handle_.stream);
     case CodecIOKind::kMemory: {
         const std::uint64_t end = MemoryEnd();
@@ -242,6 +245,7 @@ bool CCodecIO::Write(const void* source, std::size_t bytes)
 {
     switch (handle_.kind) {
     case CodecIOKind::kFile:
+        handle_.lastWasWrite = 1;
         return handle_.writable && std::fwrite(source, 1, bytes, handle_.stream) == bytes;
     case CodecIOKind::kMemory:
         if (!handle_.writable || bytes > handle_.memorySize - handle_.position) return false;
@@ -271,8 +275,11 @@ bool CCodecIO::MoveTo(std::int64_t target, std::uint64_t limit)
 bool CCodecIO::Seek(std::int64_t offset, int origin)
 {
     if (handle_.kind == CodecIOKind::kFile) {
-        return origin >= kCodecSeekStart && origin <= kCodecSeekEnd &&
-               fseeko(handle_.stream, static_cast<off_t>(offset), origin) == 0;
+        if (origin < kCodecSeekStart || origin > kCodecSeekEnd ||
+            fseeko(handle_.stream, static_cast<off_t>(offset), origin) != 0)
+            return false;
+        handle_.lastWasWrite = 0;
+        return true;
     }
     if (handle_.kind != CodecIOKind::kMemory && handle_.kind != CodecIOKind::kCounting) return false;
     const std::uint64_t limit = handle_.kind == CodecIOKind::kMemory ? handle_.memorySize : kMaxPosition;

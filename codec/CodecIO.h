@@ -12,6 +12,8 @@
 // the handle's kind. Writable memory blocks and counting sinks keep a high-water mark, the largest offset
 // reached by a write or a seek, which is their size: a writer that seeks back to patch a header is still
 // measured by how far it got.
+//
+// Coder authors: how an entry point takes a handle, reads and allocates is set out in codec/CodecEntry.h.
 
 #include <cstddef>
 #include <cstdint>
@@ -45,6 +47,7 @@ struct CodecIOHandle {
     char path[kCodecMaxPathBytes];     // kFile: the name it was opened with; format detection reads it
     std::uint8_t writable;
     std::uint8_t append;
+    std::uint8_t lastWasWrite;         // kFile: stdio needs a seek between a write and a read
     std::int32_t countingFlags;        // kCounting
     std::uint32_t endMagic;
 };
@@ -64,7 +67,9 @@ CodecIOHandle* CodecOpenMemorySink(void* block, std::uint64_t capacity);
 // A sink that stores nothing: every write succeeds and moves the position and the high-water mark.
 CodecIOHandle* CodecOpenCountingSink(int flags);
 
-// Moves the position (origin: kCodecSeekStart, kCodecSeekCurrent, kCodecSeekEnd). 1 on success, 0 otherwise.
+// Moves the position (origin: kCodecSeekStart, kCodecSeekCurrent, kCodecSeekEnd). 1 on success; 0 with
+// kCodecErrInvalidArgument for a position outside the source (memory: 0 to the block's size; counting
+// sink: not negative; from the end: not forward) or an unknown origin.
 int CodecSeek(CodecIOHandle* handle, std::int64_t offset, int origin);
 // Closes the handle and frees it; returns the position at the moment of closing.
 std::int64_t CodecCloseSource(CodecIOHandle* handle);

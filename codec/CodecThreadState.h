@@ -10,6 +10,7 @@
 // (codec/formats/<Name>Options.h) and this record holds one member of it. A family that needs new
 // options adds fields to its own struct, never to this record.
 
+#include "codec/CodecErrors.h"
 #include "codec/formats/JpegOptions.h"
 #include "codec/formats/PngOptions.h"
 #include "codec/formats/TiffOptions.h"
@@ -18,7 +19,7 @@
 using CodecProgressCallback = int (*)(int rowsDone, int rowsTotal, void* userValue);
 
 struct CodecThreadState {
-    int lastError = 0;
+    int lastError = kCodecOk;
     CodecProgressCallback progressCallback = nullptr;
     void* progressUserValue = nullptr;
     int progressDepth = 0;             // operations under way on this thread; only the outermost reports
@@ -26,10 +27,6 @@ struct CodecThreadState {
     CodecPngOptions png;
     CodecTiffOptions tiff;
 };
-
-// The calling thread's last error code, 0 after a successful call; kCodecErrNoThreadState when the
-// thread's state cannot be created.
-int CodecGetLastError();
 
 namespace codec {
 

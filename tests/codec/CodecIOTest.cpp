@@ -152,7 +152,8 @@ TEST(CodecIO, FileOpenersFailWithOpenFailed)
 {
     const TempFile missing("missing.bin");
     const TempFile directory("no-such-folder/x.bin");
-    for (const char* path : {"", missing.CPath()}) {
+    const std::string tooLong(kCodecMaxPathBytes, 'a');   // no room for the terminating zero
+    for (const char* path : {"", missing.CPath(), tooLong.c_str()}) {
         EXPECT_EQ(CodecOpenFileSource(path), nullptr) << path;
         EXPECT_EQ(CodecGetLastError(), kCodecErrOpenFailed) << path;
     }
@@ -206,6 +207,25 @@ TEST(CodecIO, FileSinkTruncatesAndAppendSinkKeeps)
     ASSERT_NE(sink, nullptr);
     EXPECT_EQ(CodecCloseSink(sink), 0);
     EXPECT_TRUE(file.Read().empty());
+}
+
+TEST(CodecIO, FileSinkReadsBackWhatItWrote)
+{
+    const TempFile file;
+    CodecIOHandle* sink = CodecOpenFileSink(file.CPath(), 0);
+    ASSERT_NE(sink, nullptr);
+    WithIO(sink, [](CCodecIO& io) {
+        std::array<char, 4> readBack{};
+        EXPECT_TRUE(io.Write("abcdef", 6));
+        EXPECT_EQ(io.Read(readBack.data(), readBack.size()), 0u);   // at the end of what was written
+        EXPECT_TRUE(io.Seek(-4, kCodecSeekCurrent));
+        EXPECT_TRUE(io.ReadExact(readBack.data(), readBack.size()));
+        EXPECT_EQ(std::memcmp(readBack.data(), "cdef", 4), 0);
+        EXPECT_TRUE(io.Write("gh", 2));
+        EXPECT_EQ(io.Size(), 8u);
+    });
+    EXPECT_EQ(CodecCloseSink(sink), 8);
+    EXPECT_EQ(file.Read(), codec_test::BytesOf("abcdefgh"));
 }
 
 TEST(CodecIO, AppendSinkCreatesAMissingFile)

@@ -1,0 +1,121 @@
+#include "codec/FormatDetection.h"
+
+#include "codec/CodecEntry.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
+#include <strings.h>
+
+namespace {
+
+using namespace std::string_view_literals;
+using codec::CCodecIO;
+using codec::CodecCall;
+
+struct Signature {
+    CodecFormat format;
+    std::size_t offset;
+    std::string_view pattern;   // empty: the row never matches
+};
+
+// Scanned in this order; the first match wins. JPEG with a JFIF APP0 marker comes before any JPEG,
+// the JPEG 2000 file box before the bare codestreams, and two zero bytes (WBMP, which has no real
+// signature) near the end so that every real signature is tried first.
+constexpr std::array<Signature, 26> kSignatures{{
+    {CodecFormat::kBmp, 0, "BM"sv},
+    {CodecFormat::kPax, 0, "PAX"sv},
+    {CodecFormat::kGif, 0, "GIF89a"sv},
+    {CodecFormat::kGif, 0, "GIF87a"sv},
+    {CodecFormat::kJpeg, 0, "\xFF\xD8\xFF\xE0"sv},
+    {CodecFormat::kJpeg, 0, "\xFF\xD8\xFF"sv},
+    {CodecFormat::kPcx, 0, "\x0A\x00"sv},
+    {CodecFormat::kPcx, 0, "\x0A\x02"sv},
+    {CodecFormat::kPcx, 0, "\x0A\x03"sv},
+    {CodecFormat::kPcx, 0, "\x0A\x05"sv},
+    {CodecFormat::kTiff, 0, "MM"sv},
+    {CodecFormat::kTiff, 0, "II"sv},
+    {CodecFormat::kPng, 0, "\x89PNG\x0D\x0A\x1A\x0A"sv},
+    {CodecFormat::kWindowsMetafile, 0, "\x01\x00\x09\x00\x00"sv},
+    {CodecFormat::kWindowsMetafile, 0, "\xD7\xCD\xC6\x9A"sv},   // placeable metafile key
+    {CodecFormat::kEnhancedMetafile, 40, " EMF"sv},
+    {CodecFormat::kPsd, 0, "8BPS"sv},
+    {CodecFormat::kTla, 0, "TLA\x01"sv},
+    {CodecFormat::kTlau, 0, "TLAU"sv},
+    {CodecFormat::kPhotoCdOverview, 0, "PCD_OPA"sv},
+    {CodecFormat::kJpeg2000, 4, "jP  \x0D"sv},
+    {CodecFormat::kJpeg2000, 0, "\xFF\x4F"sv},
+    {CodecFormat::kJpeg2000At4, 4, "\xFF\x4F"sv},
+    {CodecFormat::kWbmp, 0, "\x00\x00"sv},
+    {CodecFormat::kTga, 0, ""sv},   // TGA has no leading signature: found by extension or footer
+    {CodecFormat::kOleCompound, 0, "\xD0\xCF\x11\xE0"sv},
+}};
+
+// Enough for the deepest signature, the enhanced metafile's " EMF" at offset 40.
+constexpr std::size_t kLeadingBytes = 44;
+constexpr std::string_view kTgaFooterSignature = "TRUEVISION-XFILE."sv;
+constexpr std::size_t kTgaFooterBytes = 18;
+constexpr std::int64_t kPhotoCdSignatureOffset = 2048;   // the image pack's first sector after the overview
+constexpr std::string_view kPhotoCdSignature = "PCD"sv;
+
+CodecFormat MatchSignature(const std::array<char, kLeadingBytes>& leading, std::size_t bytesRead)
+{
+    for (const Signature& row : kSignatures) {
+        if (row.pattern.empty() || row.offset + row.pattern.size() > bytesRead) continue;
+        if (std::string_view(leading.data() + row.offset, row.pattern.size()) == row.pattern) return row.format;
+    }
+    return CodecFormat::kUnknown;
+}
+
+// WBMP and TGA by the extension of the name a file source was opened with: the text from the last
+// dot on, in any case.
+CodecFormat FormatByExtension(const CCodecIO& io)
+{
+    const char* path = io.Path();
+    if (path == nullptr) return CodecFormat::kUnknown;
+    const char* extension = std::strrchr(path, '.');
+    if (extension == nullptr) return CodecFormat::kUnknown;
+    if (strcasecmp(extension, ".wbmp") == 0 || strcasecmp(extension, ".wbm") == 0) return CodecFormat::kWbmp;
+    if (strcasecmp(extension, ".tga") == 0) return CodecFormat::kTga;
+    return CodecFormat::kUnknown;
+}
+
+CodecFormat GuessFormat(CodecCall& call, CCodecIO& io)
+{
+    std::array<char, kLeadingBytes> leading{};
+    const std::size_t bytesRead = io.Read(leading.data(), leading.size());
+    if (bytesRead == 0) return call.Fail(kCodecErrReadFailed);
+
+    CodecFormat candidate = MatchSignature(leading, bytesRead);
+    // Two zero bytes are too weak to decide alone: a TGA file often starts that way too.
+    if (candidate != CodecFormat::kUnknown && candidate != CodecFormat::kWbmp) return candidate;
+
+    const CodecFormat byExtension = FormatByExtension(io);
+    if (byExtension == CodecFormat::kTga) return byExtension;
+    if (byExtension == CodecFormat::kWbmp) {
+        candidate = byExtension;
+    } else {
+        std::array<char, kTgaFooterBytes> footer{};
+        if (!io.Seek(-static_cast<std::int64_t>(kTgaFooterBytes), kCodecSeekEnd) ||
+            io.Read(footer.data(), footer.size()) == 0)
+            return call.Fail(kCodecErrReadFailed);
+        if (std::string_view(footer.data(), kTgaFooterSignature.size()) == kTgaFooterSignature)
+            candidate = CodecFormat::kTga;
+    }
+    if (candidate != CodecFormat::kUnknown) return candidate;
+
+    // A Photo CD image pack has no signature at its start, only in the sector at 2048.
+    if (!io.Seek(kPhotoCdSignatureOffset, kCodecSeekStart)) return CodecFormat::kUnknown;
+    std::array<char, kPhotoCdSignature.size()> sector{};
+    if (!io.ReadExact(sector.data(), sector.size())) return call.Fail(kCodecErrReadFailed);
+    return std::string_view(sector.data(), sector.size()) == kPhotoCdSignature ? CodecFormat::kPhotoCdImage
+                                                                                : CodecFormat::kUnknown;
+}
+
+}  // namespace
+
+CodecFormat CodecGuessFormat(CodecIOHandle* source)
+{
+    return codec::RunCodecEntry(source, GuessFormat);
+}

@@ -1,0 +1,203 @@
+#include "codec/CodecErrors.h"
+#include "codec/FormatDetection.h"
+#include "tests/codec/support/CodecTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+namespace {
+
+using codec_test::Bytes;
+using codec_test::BytesOf;
+using codec_test::MemorySource;
+using codec_test::TempFile;
+
+struct Detected {
+    CodecFormat format;
+    int error;
+    bool operator==(const Detected&) const = default;
+};
+
+void PrintTo(const Detected& detected, std::ostream* out)
+{
+    *out << "format " << static_cast<int>(detected.format) << ", error " << detected.error;
+}
+
+Detected DetectInMemory(const Bytes& bytes)
+{
+    const MemorySource source(bytes);
+    const CodecFormat format = CodecGuessFormat(source.Handle());
+    return {format, CodecGetLastError()};
+}
+
+Detected DetectInFile(const Bytes& bytes, const std::string& fileName)
+{
+    const TempFile file(fileName);
+    file.Write(bytes);
+    CodecIOHandle* source = CodecOpenFileSource(file.CPath());
+    EXPECT_NE(source, nullptr);
+    const CodecFormat format = CodecGuessFormat(source);
+    const Detected detected{format, CodecGetLastError()};
+    CodecCloseSource(source);
+    return detected;
+}
+
+// `signature` at `offset` in 64 bytes of filler that matches no row.
+Bytes WithSignature(std::size_t offset, const std::string& signature)
+{
+    Bytes bytes(64, 'x');
+    std::copy(signature.begin(), signature.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+    return bytes;
+}
+
+Bytes Truncated(Bytes bytes, std::size_t size)
+{
+    bytes.resize(size);
+    return bytes;
+}
+
+Bytes WithTgaFooter(Bytes bytes)
+{
+    const std::string footer("\0\0\0\0\0\0\0\0TRUEVISION-XFILE.\0", 26);
+    bytes.insert(bytes.end(), footer.begin(), footer.end());
+    return bytes;
+}
+
+// --- The signature table ------------------------------------------------------------------------------------
+
+struct SignatureCase {
+    const char* name;
+    std::size_t offset;
+    std::string signature;
+    CodecFormat want;
+};
+
+const SignatureCase kSignatureCases[] = {
+    {"bmp", 0, "BM", CodecFormat::kBmp},
+    {"pax", 0, "PAX", CodecFormat::kPax},
+    {"gif89a", 0, "GIF89a", CodecFormat::kGif},
+    {"gif87a", 0, "GIF87a", CodecFormat::kGif},
+    {"jpeg_jfif", 0, "\xFF\xD8\xFF\xE0", CodecFormat::kJpeg},
+    {"jpeg_exif", 0, "\xFF\xD8\xFF\xE1", CodecFormat::kJpeg},
+    {"pcx_v0", 0, std::string("\x0A\x00", 2), CodecFormat::kPcx},
+    {"pcx_v2", 0, "\x0A\x02", CodecFormat::kPcx},
+    {"pcx_v3", 0, "\x0A\x03", CodecFormat::kPcx},
+    {"pcx_v5", 0, "\x0A\x05", CodecFormat::kPcx},
+    {"tiff_big_endian", 0, "MM", CodecFormat::kTiff},
+    {"tiff_little_endian", 0, "II", CodecFormat::kTiff},
+    {"png", 0, "\x89PNG\x0D\x0A\x1A\x0A", CodecFormat::kPng},
+    {"wmf", 0, std::string("\x01\x00\x09\x00\x00", 5), CodecFormat::kWindowsMetafile},
+    {"wmf_placeable", 0, "\xD7\xCD\xC6\x9A", CodecFormat::kWindowsMetafile},
+    {"emf", 40, " EMF", CodecFormat::kEnhancedMetafile},
+    {"psd", 0, "8BPS", CodecFormat::kPsd},
+    {"tla", 0, "TLA\x01", CodecFormat::kTla},
+    {"tlau", 0, "TLAU", CodecFormat::kTlau},
+    {"photo_cd_overview", 0, "PCD_OPA", CodecFormat::kPhotoCdOverview},
+    {"jpeg2000_file", 4, "jP  \x0D", CodecFormat::kJpeg2000},
+    {"jpeg2000_codestream", 0, "\xFF\x4F", CodecFormat::kJpeg2000},
+    {"jpeg2000_codestream_at_4", 4, "\xFF\x4F", CodecFormat::kJpeg2000At4},
+    {"wbmp", 0, std::string(2, '\0'), CodecFormat::kWbmp},
+    {"ole_compound", 0, "\xD0\xCF\x11\xE0", CodecFormat::kOleCompound},
+    // Earlier rows win over later ones that also match.
+    {"bmp_before_tiff", 0, "BMM", CodecFormat::kBmp},
+    {"pcx_before_wbmp", 0, std::string("\x0A\x00\x00", 3), CodecFormat::kPcx},
+    {"wmf_before_wbmp", 0, std::string("\x01\x00\x09\x00\x00\x00", 6), CodecFormat::kWindowsMetafile},
+};
+
+void PrintTo(const SignatureCase& row, std::ostream* out) { *out << row.name; }
+
+class SignatureRow : public testing::TestWithParam<SignatureCase> {};
+
+TEST_P(SignatureRow, IsRecognised)
+{
+    const SignatureCase& row = GetParam();
+    EXPECT_EQ(DetectInMemory(WithSignature(row.offset, row.signature)), (Detected{row.want, kCodecOk}));
+}
+
+INSTANTIATE_TEST_SUITE_P(FormatDetection, SignatureRow, testing::ValuesIn(kSignatureCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// --- Short sources, extension, footer and Photo CD ---------------------------------------------------------
+
+Bytes PhotoCdImagePack()
+{
+    Bytes bytes(3000, 0xFF);
+    bytes[2048] = 'P';
+    bytes[2049] = 'C';
+    bytes[2050] = 'D';
+    return bytes;
+}
+
+struct RuleCase {
+    const char* name;
+    Bytes bytes;
+    const char* fileName;   // null: a memory source, which has no name
+    Detected want;
+};
+
+const RuleCase kRuleCases[] = {
+    {"two_byte_bmp", BytesOf("BM"), nullptr, {CodecFormat::kBmp, kCodecOk}},
+    {"signature_needs_all_its_bytes", BytesOf("GIF89"), nullptr, {CodecFormat::kUnknown, kCodecErrReadFailed}},
+    {"emf_needs_44_bytes", Truncated(WithSignature(40, " EMF"), 43), nullptr, {CodecFormat::kUnknown, kCodecOk}},
+    {"tga_extension_in_capitals", Bytes(40, 'x'), "PICTURE.TGA", {CodecFormat::kTga, kCodecOk}},
+    {"tga_extension_without_footer_even_if_short", BytesOf("x"), "a.tga", {CodecFormat::kTga, kCodecOk}},
+    {"signature_beats_tga_extension", BytesOf("BMxxxx"), "a.tga", {CodecFormat::kBmp, kCodecOk}},
+    {"zero_bytes_with_tga_extension", Bytes(40, 0), "a.tga", {CodecFormat::kTga, kCodecOk}},
+    {"tga_footer_under_another_extension", WithTgaFooter(Bytes(40, 0)), "a.img", {CodecFormat::kTga, kCodecOk}},
+    {"zero_bytes_without_footer_are_wbmp", Bytes(40, 0), "a.img", {CodecFormat::kWbmp, kCodecOk}},
+    {"tga_footer_without_signature", WithTgaFooter(Bytes(40, 'x')), nullptr, {CodecFormat::kTga, kCodecOk}},
+    {"three_thousand_zeros", Bytes(3000, 0), "zeros.dat", {CodecFormat::kWbmp, kCodecOk}},
+    {"wbmp_extension", Bytes(40, 'x'), "a.wbmp", {CodecFormat::kWbmp, kCodecOk}},
+    {"wbm_extension_skips_the_footer", WithTgaFooter(Bytes(40, 'x')), "a.WBM", {CodecFormat::kWbmp, kCodecOk}},
+    {"extension_is_after_the_last_dot", Bytes(40, 'x'), "a.tga.bak", {CodecFormat::kUnknown, kCodecErrReadFailed}},
+    {"photo_cd_image_pack_in_memory", PhotoCdImagePack(), nullptr, {CodecFormat::kPhotoCdImage, kCodecOk}},
+    {"photo_cd_image_pack_file", PhotoCdImagePack(), "img0001.pcd", {CodecFormat::kPhotoCdImage, kCodecOk}},
+    {"memory_source_shorter_than_photo_cd", Bytes(100, 'x'), nullptr, {CodecFormat::kUnknown, kCodecOk}},
+    {"file_shorter_than_photo_cd", Bytes(100, 'x'), "a.bin", {CodecFormat::kUnknown, kCodecErrReadFailed}},
+    {"unknown_short_source", Bytes(10, 'x'), nullptr, {CodecFormat::kUnknown, kCodecErrReadFailed}},
+    {"unknown_long_source", Bytes(3000, 'x'), "a.bin", {CodecFormat::kUnknown, kCodecOk}},
+    {"empty_file", Bytes{}, "empty.bmp", {CodecFormat::kUnknown, kCodecErrReadFailed}},
+};
+
+void PrintTo(const RuleCase& row, std::ostream* out) { *out << row.name; }
+
+class DetectionRule : public testing::TestWithParam<RuleCase> {};
+
+TEST_P(DetectionRule, GivesFormatAndError)
+{
+    const RuleCase& row = GetParam();
+    const Detected detected = row.fileName != nullptr ? DetectInFile(row.bytes, row.fileName) : DetectInMemory(row.bytes);
+    EXPECT_EQ(detected, row.want);
+}
+
+INSTANTIATE_TEST_SUITE_P(FormatDetection, DetectionRule, testing::ValuesIn(kRuleCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FormatDetection, ReadsFromTheCurrentPosition)
+{
+    const MemorySource source(BytesOf("xxxxBMxxxx"));
+    ASSERT_EQ(CodecSeek(source.Handle(), 4, kCodecSeekStart), 1);
+    EXPECT_EQ(CodecGuessFormat(source.Handle()), CodecFormat::kBmp);
+}
+
+TEST(FormatDetection, SourceAtItsEndReadsNothing)
+{
+    const MemorySource source(BytesOf("BM"));
+    ASSERT_EQ(CodecSeek(source.Handle(), 0, kCodecSeekEnd), 1);
+    EXPECT_EQ(CodecGuessFormat(source.Handle()), CodecFormat::kUnknown);
+    EXPECT_EQ(CodecGetLastError(), kCodecErrReadFailed);
+}
+
+TEST(FormatDetection, RefusesHandlesThatAreNotLive)
+{
+    EXPECT_EQ(CodecGuessFormat(nullptr), CodecFormat::kUnknown);
+    EXPECT_EQ(CodecGetLastError(), kCodecErrInvalidArgument);
+    CodecIOHandle* closed = CodecOpenCountingSink(0);
+    CodecCloseSink(closed);
+    EXPECT_EQ(CodecGuessFormat(closed), CodecFormat::kUnknown);
+    EXPECT_EQ(CodecGetLastError(), kCodecErrInvalidHandle);
+}
+
+}  // namespace
