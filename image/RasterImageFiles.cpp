@@ -243,18 +243,18 @@ int CRasterImage::DetectStreamType(CodecIOHandle* source, const char* path)
 {
     int family = kFileUnknown;
     switch (CodecGuessFormat(source)) {
-    case kCodecFormatBmp: family = kFileBmp; break;
-    case kCodecFormatJpeg: family = kFileJpeg; break;
-    case kCodecFormatPng: family = kFilePng; break;
-    case kCodecFormatPcx: family = kFilePcx; break;
-    case kCodecFormatTiff: family = kFileTiff; break;
-    case kCodecFormatWmf: family = kFileWmf; break;
-    case kCodecFormatEmf: family = kFileEmf; break;
-    case kCodecFormatPsd: family = kFilePsd; break;
-    case kCodecFormatWbmp: family = kFileWbmp; break;
-    case kCodecFormatTga: family = kFileTga; break;
-    case kCodecFormatPhotoCdOverview:
-    case kCodecFormatPhotoCdImage: family = kFilePhotoCd; break;
+    case CodecFormat::kBmp: family = kFileBmp; break;
+    case CodecFormat::kJpeg: family = kFileJpeg; break;
+    case CodecFormat::kPng: family = kFilePng; break;
+    case CodecFormat::kPcx: family = kFilePcx; break;
+    case CodecFormat::kTiff: family = kFileTiff; break;
+    case CodecFormat::kWindowsMetafile: family = kFileWmf; break;
+    case CodecFormat::kEnhancedMetafile: family = kFileEmf; break;
+    case CodecFormat::kPsd: family = kFilePsd; break;
+    case CodecFormat::kWbmp: family = kFileWbmp; break;
+    case CodecFormat::kTga: family = kFileTga; break;
+    case CodecFormat::kPhotoCdOverview:
+    case CodecFormat::kPhotoCdImage: family = kFilePhotoCd; break;
     default: family = TypeFromExtension(path); break;
     }
     CodecSeek(source, 0, kCodecSeekStart);
