@@ -60,7 +60,7 @@ const LoadCase kLoadCases[] = {
     {"png_1bit", "a.png", "-monochrome -define png:bit-depth=1 -define png:color-type=3", kFilePngMono, 1},
     {"tiff_24", "a.tif", "-type TrueColor", kFileTiff, 24},
     {"tiff_palette", "a.tif", "-type Palette", kFileTiffPalette, 24},
-    {"tiff_1bit", "a.tif", "-monochrome", kFileTiffMono, 1},
+    {"tiff_1bit", "a.tif", "-monochrome -depth 1", kFileTiffMono, 1},
     {"tga_24", "a.tga", "-type TrueColor", kFileTga, 24},
     {"tga_palette", "a.tga", "-type Palette", kFileTgaPalette, 24},
     {"pcx_24", "a.pcx", "-type TrueColor", kFilePcx, 24},
