@@ -3,6 +3,7 @@
 #include "codec/CodecEntry.h"
 #include "codec/CodecProgress.h"
 #include "codec/pixels/RasterView.h"
+#include "codec/pixels/WeightedSum.h"
 
 #include <algorithm>
 #include <vector>
@@ -99,7 +100,7 @@ int ShrinkRows(codec::CodecCall& call, const SourceRaster& source, const TargetR
                 }
             }
             for (int channel = 0; channel < channels; ++channel)
-                store(out, x, channel, static_cast<int>(sums[channel] / (area.total * rows.total)));
+                store(out, x, channel, codec::TruncateWeightedSum(sums[channel] / (area.total * rows.total)));
         }
         if (!progress.Report(y + 1, target.height)) return call.Fail(kCodecErrCancelled);
     }

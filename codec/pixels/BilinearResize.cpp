@@ -4,6 +4,7 @@
 #include "codec/CodecProgress.h"
 #include "codec/pixels/ColorMatch.h"
 #include "codec/pixels/RasterView.h"
+#include "codec/pixels/WeightedSum.h"
 
 #include <algorithm>
 #include <cstring>
@@ -105,9 +106,9 @@ int CodecResizeBilinearRgb(const std::uint8_t* src, int srcWidth, int srcHeight,
                               const int lowAt = column.low * bytesPerPixel;
                               const int highAt = column.high * bytesPerPixel;
                               for (int byte = 0; byte < bytesPerPixel; ++byte)
-                                  out[x * bytesPerPixel + byte] = static_cast<std::uint8_t>(
+                                  out[x * bytesPerPixel + byte] = static_cast<std::uint8_t>(codec::TruncateWeightedSum(
                                       corners.Blend(lowRow[lowAt + byte], lowRow[highAt + byte],
-                                                    highRow[lowAt + byte], highRow[highAt + byte]));
+                                                    highRow[lowAt + byte], highRow[highAt + byte])));
                           });
     });
 }
@@ -136,7 +137,7 @@ int CodecResizeBilinearPalette(const std::uint8_t* src, int srcWidth, int srcHei
                               const std::uint8_t* highHigh = palette + 4 * highRow[column.high];
                               int component[3];   // blue, green, red: entry byte order
                               for (int byte = 0; byte < 3; ++byte)
-                                  component[byte] = static_cast<int>(
+                                  component[byte] = codec::TruncateWeightedSum(
                                       corners.Blend(lowLow[byte], highLow[byte], lowHigh[byte], highHigh[byte]));
                               out[x] = static_cast<std::uint8_t>(matcher.Match(component[2], component[1], component[0]));
                           });

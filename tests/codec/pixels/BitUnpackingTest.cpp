@@ -2,6 +2,7 @@
 
 #include "codec/CodecErrors.h"
 #include "codec/CodecThreadState.h"
+#include "tests/codec/pixels/PixelTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using pixel_test::Bytes;
 
 struct UnpackCase {
     const char* name;
