@@ -44,13 +44,16 @@ void ShrinkAverageToThumbnail(benchmark::State& state)
     const std::vector<std::uint8_t> source = RandomRgb(srcWidth, srcHeight);
     std::vector<std::uint8_t> target(static_cast<std::size_t>(dstWidth) * dstHeight * 3);
     for (auto _ : state) {
-        const int done = CodecShrinkAverageRgb(source.data(), srcWidth, srcHeight, srcWidth * 3, target.data(), dstWidth,
-                                               dstHeight, dstWidth * 3, 3, kCodecShrinkByArea);
+        const int done = CodecShrinkAverageRgb(source.data(), srcWidth, srcHeight, srcWidth * 3, target.data(),
+                                               dstWidth, dstHeight, dstWidth * 3, 3, kCodecShrinkByArea);
         if (done != 1) state.SkipWithError("area shrink failed");
         benchmark::DoNotOptimize(target.data());
     }
     state.SetItemsProcessed(state.iterations() * srcWidth * srcHeight);
 }
-BENCHMARK(ShrinkAverageToThumbnail)->Args({4000, 3000, 145, 109})->Args({6000, 4000, 218, 163})->Unit(benchmark::kMillisecond);
+BENCHMARK(ShrinkAverageToThumbnail)
+    ->Args({4000, 3000, 145, 109})
+    ->Args({6000, 4000, 218, 163})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

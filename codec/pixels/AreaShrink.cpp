@@ -16,6 +16,10 @@ using codec::TargetRaster;
 // A set 1-bit pixel averages as full grey.
 constexpr int kSetPixelGrey = 255;
 
+// Added to an area's end before truncation to find the first source index it does not reach: an end
+// on, or within 1e-11 above, a whole number reaches no further.
+constexpr double kEndRoundUp = 0.99999999999;
+
 // The source indices one destination index covers on one axis and their weights.
 struct AreaSpan {
     int first;                     // first source index
@@ -37,7 +41,7 @@ AreaSpan SpanOf(int i, double ratio, int sourceSize)
     const int wholeStop = static_cast<int>(stop);
     AreaSpan span;
     span.first = static_cast<int>(start);
-    span.end = static_cast<int>(stop + 0.99999999999);
+    span.end = static_cast<int>(stop + kEndRoundUp);
     span.firstWeight = 1 - (start - span.first);
     span.lastWeight = span.end > wholeStop ? stop - wholeStop : 1.0;
     span.weights.assign(span.end - span.first, 1.0);

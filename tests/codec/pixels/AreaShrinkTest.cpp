@@ -87,7 +87,8 @@ int ExactAverage(const Bytes& src, int srcWidth, int srcHeight, int bytesPerPixe
 {
     const auto overlap = [](int sourceIndex, int sourceSize, int targetIndex, int targetSize) -> std::int64_t {
         const std::int64_t low = std::max<std::int64_t>(sourceIndex * targetSize, targetIndex * sourceSize);
-        const std::int64_t high = std::min<std::int64_t>((sourceIndex + 1) * targetSize, (targetIndex + 1) * sourceSize);
+        const std::int64_t high =
+            std::min<std::int64_t>((sourceIndex + 1) * targetSize, (targetIndex + 1) * sourceSize);
         return std::max<std::int64_t>(high - low, 0);
     };
     std::int64_t sum = 0;

@@ -33,8 +33,9 @@ TEST_P(BilinearLine, SamplesTheStepPositions)
     const auto& [c, asColumn] = GetParam();
     const int length = static_cast<int>(c.line.size());
     Bytes out(c.want.size(), 0xEE);
-    const int result = asColumn ? CodecResizeBilinearRgb(c.line.data(), 1, length, 1, out.data(), 1, c.size, 1, 1)
-                                : CodecResizeBilinearRgb(c.line.data(), length, 1, length, out.data(), c.size, 1, c.size, 1);
+    const int result =
+        asColumn ? CodecResizeBilinearRgb(c.line.data(), 1, length, 1, out.data(), 1, c.size, 1, 1)
+                 : CodecResizeBilinearRgb(c.line.data(), length, 1, length, out.data(), c.size, 1, c.size, 1);
     ASSERT_EQ(result, 1);
     EXPECT_EQ(CodecGetLastError(), kCodecOk);
     EXPECT_EQ(out, c.want);

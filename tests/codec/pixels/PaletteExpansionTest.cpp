@@ -44,7 +44,8 @@ TEST(ExpandToRgb, StoredOrderFlagWritesBlueFirst)
     const auto palette = TestPalette();
     const Bytes indices{3};
     Bytes out(3);
-    ASSERT_EQ(CodecExpandToRgb(indices.data(), 1, 1, 1, out.data(), 3, 256, palette.data(), kCodecExpandStoredOrder), 1);
+    ASSERT_EQ(CodecExpandToRgb(indices.data(), 1, 1, 1, out.data(), 3, 256, palette.data(), kCodecExpandStoredOrder),
+              1);
     EXPECT_EQ(out, (Bytes{10, 20, 30}));
 }
 

@@ -60,9 +60,11 @@ const RefusalCase kRefusals[] = {
     {"bilinear_zero_target_width", [] { return CodecResizeBilinearRgb(src, 4, 4, 12, dst, 0, 2, 6, 3); }},
     {"bilinear_zero_bytes_per_pixel", [] { return CodecResizeBilinearRgb(src, 4, 4, 12, dst, 2, 2, 6, 0); }},
     {"bilinear_target_stride_below_row", [] { return CodecResizeBilinearRgb(src, 4, 4, 12, dst, 2, 2, 5, 3); }},
-    {"palette_resize_null_palette", [] { return CodecResizeBilinearPalette(src, 4, 4, 4, dst, 2, 2, 2, 256, nullptr); }},
+    {"palette_resize_null_palette",
+     [] { return CodecResizeBilinearPalette(src, 4, 4, 4, dst, 2, 2, 2, 256, nullptr); }},
     {"palette_resize_same_buffer", [] { return CodecResizeBilinearPalette(src, 4, 4, 4, src, 2, 2, 2, 256, palette); }},
-    {"palette_resize_count_above_256", [] { return CodecResizeBilinearPalette(src, 4, 4, 4, dst, 2, 2, 2, 257, palette); }},
+    {"palette_resize_count_above_256",
+     [] { return CodecResizeBilinearPalette(src, 4, 4, 4, dst, 2, 2, 2, 257, palette); }},
     {"one_bit_resize_same_buffer", [] { return CodecResizeOneBit(src, 4, 4, 1, src, 2, 2, 1); }},
     {"one_bit_resize_zero_source_height", [] { return CodecResizeOneBit(src, 4, 0, 1, dst, 2, 2, 1); }},
     {"shrink_null_source", [] { return CodecShrinkAverageRgb(nullptr, 4, 4, 12, dst, 2, 2, 6, 3, 1); }},
@@ -74,6 +76,7 @@ const RefusalCase kRefusals[] = {
     {"one_bit_shrink_target_wider", [] { return CodecShrinkOneBit(src, 8, 4, 1, dst, 9, 2, 2, 128, 0); }},
     {"count_null_counts", [] { return CodecCountOneBitPixels(src, 8, 4, 1, nullptr, 0); }},
     {"count_stride_below_row", [] { return CodecCountOneBitPixels(src, 9, 4, 1, counts, 0); }},
+    {"count_more_rows_than_any_picture", [] { return CodecCountOneBitPixels(src, 8, 1'000'001, 1, counts, 0); }},
 };
 
 class PixelRefusal : public testing::TestWithParam<RefusalCase> {};

@@ -122,7 +122,8 @@ TEST(UnsharpMask, FlatPictureUnchangedBordersIncluded)
                       1);
             for (int y = 0; y < size.height; ++y)
                 for (int x = 0; x < size.width * 3; ++x)
-                    ASSERT_EQ(out[y * stride + x], value) << size.width << "x" << size.height << " at " << x << "," << y;
+                    ASSERT_EQ(out[y * stride + x], value)
+                        << size.width << "x" << size.height << " at " << x << "," << y;
         }
     }
 }
