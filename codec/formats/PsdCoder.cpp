@@ -288,8 +288,8 @@ public:
     int Prepare()
     {
         const std::uint64_t plannedRows = std::uint64_t{plan_.channels} * header_.height;
-        if (header_.compression == kRawData)
-            return plannedRows * storedRowBytes_ <= in_.Remaining() ? kCodecOk : kCodecErrReadFailed;
+        if (header_.compression == kRawData)   // divided, not multiplied: a 4-gigapixel row must not wrap
+            return storedRowBytes_ <= in_.Remaining() / plannedRows ? kCodecOk : kCodecErrReadFailed;
 
         const std::uint64_t tableRows = std::uint64_t{header_.channels} * header_.height;
         if (tableRows * 2 > in_.Remaining()) return kCodecErrReadFailed;

@@ -469,6 +469,9 @@ const BadCase kBadCases[] = {
     {"layers_past_the_end", [] { Bytes f = SmallRgb().Build(); f[34] = 1; return f; }(), 24, kCodecErrReadFailed},
     {"raw_data_cut_short", TruncatedBy(1), 24, kCodecErrReadFailed},
     {"header_cut_short", TruncatedBy(30), 24, kCodecErrReadFailed},
+    {"claimed_data_size_wraps_64_bits",   // 4 channels x 2^31 rows x 2^31 bytes is 2^64
+     Edited(SmallRgb(), [](PsdFile& f) { f.mode = kPsdModeCmyk, f.channels = 4, f.width = f.height = 1u << 31; }), 24,
+     kCodecErrReadFailed},
     {"indices_of_an_rgb_file", SmallRgb().Build(), 8, kCodecErrPsdMode},
     {"cmyk_of_an_rgb_file", SmallRgb().Build(), 32, kCodecErrPsdMode},
     {"depth_16_requested", SmallRgb().Build(), 16, kCodecErrInvalidArgument},
