@@ -345,6 +345,22 @@ private:
     std::vector<std::uint16_t> rowCounts_;   // PackBits byte counts of the planned rows, channel by channel
 };
 
+// The channels and colour mode a flat file gets for each depth the writer takes.
+struct FlatLayout {
+    std::uint16_t channels;
+    std::uint16_t mode;
+};
+
+std::optional<FlatLayout> FlatLayoutFor(int bitsPerPixel)
+{
+    switch (bitsPerPixel) {
+    case 8: return FlatLayout{1, kPsdModeIndexed};
+    case 24: return FlatLayout{3, kPsdModeRgb};
+    case 32: return FlatLayout{4, kPsdModeCmyk};
+    default: return std::nullopt;
+    }
+}
+
 bool WriteBe16(codec::CCodecIO& io, std::uint16_t value)
 {
     std::array<std::uint8_t, 2> bytes;
@@ -455,13 +471,11 @@ std::int64_t CodecWritePsd(CodecIOHandle* sink, const std::uint8_t* pixels, int 
     return codec::RunCodecEntry(sink, [&](codec::CodecCall& call, codec::CCodecIO& io) -> std::int64_t {
         call.exceptionCode = kCodecErrWriteFailed;
         if (pixels == nullptr) return call.Fail(kCodecErrInvalidArgument);
-        std::uint16_t channels = 0;
-        std::uint16_t mode = 0;
-        if (bitsPerPixel == 8 && palette != nullptr) channels = 1, mode = kPsdModeIndexed;
-        else if (bitsPerPixel == 24) channels = 3, mode = kPsdModeRgb;
-        else if (bitsPerPixel == 32) channels = 4, mode = kPsdModeCmyk;
-        else return call.Fail(kCodecErrInvalidArgument);
+        const std::optional<FlatLayout> layout = FlatLayoutFor(bitsPerPixel);
+        if (!layout || (bitsPerPixel == 8 && palette == nullptr)) return call.Fail(kCodecErrInvalidArgument);
         if (!codec::RasterBytes(width, height, static_cast<unsigned>(bitsPerPixel))) return call.Fail(kCodecErrInvalidArgument);
+        const std::uint16_t channels = layout->channels;
+        const std::uint16_t mode = layout->mode;
 
         const auto columns = static_cast<std::uint32_t>(width);
         const auto rows = static_cast<std::uint32_t>(height);
