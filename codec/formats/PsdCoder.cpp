@@ -169,8 +169,8 @@ CodecDpiInfo ResolutionOf(std::span<const std::uint8_t> resources)
 enum class Placement {
     kIndices,          // 8-bit output: the sample is the palette index
     kThroughPalette,   // 24-bit output of a palette mode: the sample's palette colour
-    kChannel,          // one byte of each pixel, at the channel's number
-    kInkScale,         // CMYK black at 24 bits: scales the cyan, magenta and yellow already stored
+    kChannel,          // one byte of each pixel, at the channel's number; at 24 bits CMYK black instead
+                       // scales the cyan, magenta and yellow already stored
 };
 
 struct ReadPlan {
@@ -273,8 +273,8 @@ void PlaceRow(std::span<const std::uint8_t> samples, const ReadPlan& plan, std::
     }
 }
 
-// Decodes the planned channels into `pixels`. Every byte the file must hold is checked against the
-// input before the caller allocates: DecodeImage is only reached after CheckDataSize.
+// Decodes the planned channels into `pixels`. Prepare checks every byte the file must hold against the
+// input before the caller allocates; Decode runs only after it succeeded.
 class PsdImageData {
 public:
     PsdImageData(ByteReader& in, const PsdHeader& header, const ReadPlan& plan)
