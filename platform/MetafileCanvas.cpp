@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <mutex>
 #include <utility>
 
@@ -17,6 +16,7 @@ namespace platform::metafile {
 namespace {
 
 constexpr std::size_t kMaxSavedStates = 4096;
+constexpr double kCoordinateLimit = 1 << 24;   // output pixels
 constexpr double kDefaultFontPixels = 16;
 constexpr double kMaxFontPixels = 4096;   // larger glyphs cost time and show nothing more
 // A font given by its cell height: the character height is about this share of it.
@@ -37,17 +37,18 @@ constexpr std::uint32_t kBrushNull = 1;
 constexpr std::uint32_t kBrushHatched = 2;
 
 // Fonts need Qt's font database, which lives in a GUI application object. The desktop program has
-// one; the command line and the tests get a headless one, made the first time text is drawn.
+// one; the command line and the tests get a headless one, made the first time text is drawn and kept
+// for the life of the process (Qt's own state is gone by the time static objects are destroyed).
 bool FontsAvailable()
 {
     static std::once_flag once;
-    static std::unique_ptr<QGuiApplication> ownApplication;
     std::call_once(once, [] {
         if (QCoreApplication::instance() != nullptr) return;
         static int argc = 3;
         static char name[] = "lumatrine", option[] = "-platform", platformName[] = "offscreen";
         static char* argv[] = {name, option, platformName, nullptr};
-        ownApplication = std::make_unique<QGuiApplication>(argc, argv);
+        static QGuiApplication* const application = new QGuiApplication(argc, argv);
+        (void)application;
     });
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
@@ -63,11 +64,21 @@ bool IsAxisAligned(const QTransform& transform)
     return transform.m12() == 0 && transform.m21() == 0 && !transform.isRotating();
 }
 
+// Output coordinates far outside the picture are held at a distance that integers and the
+// rasteriser handle; what lies there is not visible either way.
+QPointF Clamped(QPointF point)
+{
+    const auto clamp = [](double value) {
+        return std::isnan(value) ? 0.0 : std::clamp(value, -kCoordinateLimit, kCoordinateLimit);
+    };
+    return QPointF(clamp(point.x()), clamp(point.y()));
+}
+
 // A logical rectangle on the output as whole pixels, corners rounded as a device rounds coordinates.
 QRect RoundedRect(const QTransform& transform, const QRectF& logical, bool& mirrorX, bool& mirrorY)
 {
-    const QPointF a = transform.map(logical.topLeft());
-    const QPointF b = transform.map(logical.bottomRight());
+    const QPointF a = Clamped(transform.map(logical.topLeft()));
+    const QPointF b = Clamped(transform.map(logical.bottomRight()));
     mirrorX = b.x() < a.x();
     mirrorY = b.y() < a.y();
     const QPoint topLeft(static_cast<int>(std::lround(std::min(a.x(), b.x()))),
@@ -528,10 +539,13 @@ void CMetafileCanvas::Blit(const DecodedDib& bitmap, const QRectF& source, const
         if (fill.style() != Qt::NoBrush) FillOutputRect(OutputRect(transform, destination), fill);
         return;
     }
+    // Source rectangles of bottom-up bitmaps count from the bottom row; cut to the bitmap in doubles,
+    // since the file may give any 32-bit values.
     const QRectF wanted = source.normalized();
-    const QRect stored = wanted.toAlignedRect();
-    const int top = bitmap.bottomUp ? bitmap.image.height() - stored.y() - stored.height() : stored.y();
-    const QRect pixels = QRect(stored.x(), top, stored.width(), stored.height()) & bitmap.image.rect();
+    const double top = bitmap.bottomUp ? bitmap.image.height() - wanted.bottom() : wanted.top();
+    const QRectF inside = QRectF(wanted.left(), top, wanted.width(), wanted.height()) & QRectF(bitmap.image.rect());
+    if (inside.isEmpty()) return;
+    const QRect pixels = inside.toAlignedRect() & bitmap.image.rect();
     if (pixels.isEmpty()) return;
     if (IsAxisAligned(transform)) {
         bool mirrorX = false, mirrorY = false;
