@@ -11,6 +11,7 @@
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -73,10 +74,10 @@ struct Rendered {
     }
 };
 
-Rendered ReadPath(const char* path, int sizeX = 100, int sizeY = 100, int flags = 0)
+Rendered ReadPath(const char* path, int sizeX = 100, int sizeY = 100, int flags = 0, std::uint32_t background = kBackground)
 {
     Rendered result;
-    std::uint8_t* pixels = CodecReadMetafile(path, &result.width, &result.height, sizeX, sizeY, kBackground, flags);
+    std::uint8_t* pixels = CodecReadMetafile(path, &result.width, &result.height, sizeX, sizeY, background, flags);
     result.error = CodecGetLastError();
     if (pixels != nullptr) {
         result.rgb.assign(pixels, pixels + platform::GlobalSize(pixels));
@@ -165,6 +166,17 @@ TEST(MetafileWriter, PlaceableHeaderHoldsTheFrameInThousandthsOfAnInch)
     EXPECT_EQ(word(10), checksum);
 }
 
+// ImageMagick draws Windows metafiles (with libwmf) on a 96-dpi page: its pixels as RGB bytes.
+Bytes PeerRendering(const std::filesystem::path& file)
+{
+    const std::string command = "convert -density 96 -background white " + file.string() + " -depth 8 rgb:-";
+    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    Bytes rgb;
+    for (int byte; pipe != nullptr && (byte = std::fgetc(pipe.get())) != EOF;) rgb.push_back(static_cast<std::uint8_t>(byte));
+    if (rgb.empty()) ADD_FAILURE() << "ImageMagick convert with WMF support is needed: " << command;
+    return rgb;
+}
+
 // ImageMagick draws Windows metafiles with libwmf: it must see our picture, at the same size.
 TEST(MetafileWriter, PeerReadsOurPlaceableFile)
 {
@@ -177,12 +189,8 @@ TEST(MetafileWriter, PeerReadsOurPlaceableFile)
         }
     const TempFile wmf("ours.wmf");
     wmf.Write(WritePicture(Written::kPlaceable, rgb, width, height));
-    const std::string command = "convert -density 96 " + wmf.Path().string() + " -depth 8 rgb:-";
-    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    ASSERT_NE(pipe, nullptr) << "ImageMagick convert is needed: " << command;
-    Bytes peer;
-    for (int byte; (byte = std::fgetc(pipe.get())) != EOF;) peer.push_back(static_cast<std::uint8_t>(byte));
-    ASSERT_EQ(peer.size(), rgb.size()) << "ImageMagick convert with WMF support is needed: " << command;
+    const Bytes peer = PeerRendering(wmf.Path());
+    ASSERT_EQ(peer.size(), rgb.size());
     // Tolerance: each component within 8 levels away from the quadrant edges, where the peer may blend.
     for (const auto& [x, y] : {std::pair{1, 1}, {10, 1}, {1, 6}, {10, 6}, {4, 2}, {8, 5}}) {
         for (int i = 0; i < 3; ++i)
@@ -608,6 +616,52 @@ TEST(MetafileReader, RefusesMissingFileAndNullArguments)
     EXPECT_EQ(CodecGetLastError(), kCodecErrInvalidArgument);
     EXPECT_EQ(CodecReadMetafile("/nonexistent/picture.emf", nullptr, &height, 100, 100, 0, 0), nullptr);
     EXPECT_EQ(CodecGetLastError(), kCodecErrInvalidArgument);
+}
+
+// --- Files written by other programs --------------------------------------------------------------
+
+const std::filesystem::path kDataFolder = std::filesystem::path(__FILE__).parent_path() / "../../data/metafile";
+
+Rendered ReadFixture(const char* name)
+{
+    return ReadPath((kDataFolder / name).c_str(), 100, 100, 0, 0xFFFFFF);
+}
+
+// Drawn by libuemf: a red rectangle, a blue circle, a thick green line and a text, 2 x 1 inches.
+// ImageMagick's rendering is the reference. Tolerance: 48 levels a component, at points at least
+// 6 pixels inside a shape or its background (the peer fits the drawing's own bounds, which moves
+// edges by a few pixels).
+TEST(MetafilePeerFiles, PlaceableWmfMatchesPeerRendering)
+{
+    const Rendered ours = ReadFixture("shapes-uwmf-placeable.wmf");
+    ASSERT_EQ(ours.error, kCodecOk);
+    ASSERT_EQ(ours.width, 192);
+    ASSERT_EQ(ours.height, 96);
+    const Bytes peer = PeerRendering(kDataFolder / "shapes-uwmf-placeable.wmf");
+    ASSERT_EQ(peer.size(), ours.rgb.size());
+    for (const auto& [x, y, colour] : std::vector<Probe>{{30, 35, kRed}, {97, 35, kBlue}, {165, 34, {0, 160, 0}},
+                                                          {180, 85, kWhite}, {120, 85, kWhite}}) {
+        EXPECT_EQ(ours.At(x, y), colour) << x << "," << y;
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR(peer[(y * 192 + x) * 3 + i], ours.At(x, y)[i], 48) << x << "," << y;
+    }
+    int text = 0;   // dark pixels where the text stands
+    for (int y = 70; y < 96; ++y)
+        for (int x = 5; x < 60; ++x) text += ours.At(x, y)[0] < 100;
+    EXPECT_GT(text, 100);
+}
+
+// Drawn by libEMF on its 1024 x 768 pixel, 320 x 240 mm reference device: a red rectangle, a blue
+// ellipse, a thick green line and a black triangle. No peer renders enhanced metafiles here: the
+// points below are where the shapes fall after mapping the frame (2 x 1 inches) onto 192 x 96 pixels.
+TEST(MetafilePeerFiles, EnhancedFileShowsItsShapes)
+{
+    const Rendered ours = ReadFixture("shapes-libemf.emf");
+    ASSERT_EQ(ours.error, kCodecOk);
+    ASSERT_EQ(ours.width, 192);
+    ASSERT_EQ(ours.height, 96);
+    for (const auto& [x, y, colour] : std::vector<Probe>{{30, 40, kRed}, {95, 45, kBlue}, {155, 24, {0, 160, 0}},
+                                                          {156, 78, kBlack}, {186, 5, kWhite}, {63, 93, kWhite}})
+        EXPECT_EQ(ours.At(x, y), colour) << x << "," << y;
 }
 
 }  // namespace
