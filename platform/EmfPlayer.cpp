@@ -28,7 +28,7 @@ enum EnhancedRecord : std::uint32_t {
     kEmrExtCreateFont = 82, kEmrExtTextOutA = 83, kEmrExtTextOutW = 84,
     kEmrPolyBezier16 = 85, kEmrPolygon16 = 86, kEmrPolyline16 = 87, kEmrPolyBezierTo16 = 88,
     kEmrPolylineTo16 = 89, kEmrPolyPolyline16 = 90, kEmrPolyPolygon16 = 91,
-    kEmrCreateDibPatternBrush = 94, kEmrExtCreatePen = 95,
+    kEmrCreateDibPatternBrush = 94, kEmrExtCreatePen = 95, kEmrAlphaBlend = 114,
 };
 
 constexpr std::uint32_t kStockObjectFlag = 0x80000000;
@@ -97,7 +97,7 @@ FontSpec FontAt(const RecordBytes& record, std::uint64_t offset)
 }
 
 // The bitmap a blit record carries at (offBmi, cbBmi, offBits, cbBits) given as field offsets.
-DecodedDib BitmapAt(const RecordBytes& record, std::uint64_t infoField, std::uint64_t bitsField)
+DecodedDib BitmapAt(const RecordBytes& record, std::uint64_t infoField, std::uint64_t bitsField, bool alpha = false)
 {
     const std::uint32_t infoBytes = record.U32(infoField + 4);
     const std::uint32_t bitsBytes = record.U32(bitsField + 4);
@@ -105,7 +105,7 @@ DecodedDib BitmapAt(const RecordBytes& record, std::uint64_t infoField, std::uin
     const auto info = record.Slice(record.U32(infoField), infoBytes);
     const auto bits = record.Slice(record.U32(bitsField), bitsBytes);
     if (info.empty() || bits.empty()) return {};
-    return DecodeDib(info, bits);
+    return DecodeDib(info, bits, alpha);
 }
 
 void PlayText(CMetafileCanvas& canvas, const RecordBytes& record, bool wide)
@@ -126,14 +126,20 @@ void PlayText(CMetafileCanvas& canvas, const RecordBytes& record, bool wide)
 
 void PlayBlit(CMetafileCanvas& canvas, const RecordBytes& record, std::uint32_t type)
 {
-    if (type == kEmrBitBlt || type == kEmrStretchBlt) {
+    if (type == kEmrBitBlt || type == kEmrStretchBlt || type == kEmrAlphaBlend) {
+        // The alpha-blend record has the stretch layout with a blend function in place of the
+        // raster operation: constant opacity in its third byte, per-pixel alpha when the fourth is 1.
+        const bool blend = type == kEmrAlphaBlend;
         const QRectF destination(record.I32(24), record.I32(28), record.I32(32), record.I32(36));
-        const std::uint32_t rop = record.U32(40);
-        const DecodedDib bitmap = record.U32(80) == kDibRgbColors ? BitmapAt(record, 84, 92) : DecodedDib{};
-        const double sourceWidth = type == kEmrStretchBlt ? record.I32(100) : destination.width();
-        const double sourceHeight = type == kEmrStretchBlt ? record.I32(104) : destination.height();
-        if (record.U32(88) != 0 && bitmap.image.isNull()) return;   // a bitmap that cannot be drawn
-        canvas.Blit(bitmap, QRectF(record.I32(44), record.I32(48), sourceWidth, sourceHeight), destination, rop);
+        const std::uint32_t rop = blend ? kRopSourceCopy : record.U32(40);
+        const double opacity = blend ? record.U8(42) / 255.0 : 1.0;
+        const bool pixelAlpha = blend && record.U8(43) == 1;
+        const DecodedDib bitmap = record.U32(80) == kDibRgbColors ? BitmapAt(record, 84, 92, pixelAlpha) : DecodedDib{};
+        const bool stretched = type != kEmrBitBlt;
+        const double sourceWidth = stretched ? record.I32(100) : destination.width();
+        const double sourceHeight = stretched ? record.I32(104) : destination.height();
+        if ((record.U32(88) != 0 || blend) && bitmap.image.isNull()) return;   // a bitmap that cannot be drawn
+        canvas.Blit(bitmap, QRectF(record.I32(44), record.I32(48), sourceWidth, sourceHeight), destination, rop, opacity);
         return;
     }
     if (record.U32(64) != kDibRgbColors) return;
@@ -281,7 +287,8 @@ void PlayRecord(CMetafileCanvas& canvas, std::uint32_t type, const RecordBytes& 
     case kEmrBitBlt:
     case kEmrStretchBlt:
     case kEmrSetDiBitsToDevice:
-    case kEmrStretchDiBits: PlayBlit(canvas, record, type); break;
+    case kEmrStretchDiBits:
+    case kEmrAlphaBlend: PlayBlit(canvas, record, type); break;
     case kEmrExtTextOutA: PlayText(canvas, record, false); break;
     case kEmrExtTextOutW: PlayText(canvas, record, true); break;
     default: break;   // records without a visible effect here, or not known: skipped
@@ -318,7 +325,7 @@ void PlayEnhancedMetafile(QPainter& painter, std::span<const std::uint8_t> file,
     canvas.SetObjectCapacity(header.U16(56));   // the header declares the table; index 0 is the file itself
 
     std::size_t offset = 0;
-    for (std::size_t played = 0; played < kMaxRecords && file.size() - offset >= 8; ++played) {
+    for (std::size_t played = 0; played < kMaxRecords && canvas.HasWorkLeft() && file.size() - offset >= 8; ++played) {
         const RecordBytes head(file.subspan(offset, 8));
         const std::uint32_t type = head.U32(0);
         const std::uint32_t recordBytes = head.U32(4);

@@ -341,6 +341,19 @@ void CMetafileCanvas::Prepare(const QTransform& transform)
     painter_.setTransform(transform);
 }
 
+bool CMetafileCanvas::Spend(const QRectF& outputArea)
+{
+    const QRectF visible = outputArea.normalized() & QRectF(0, 0, painter_.device()->width(), painter_.device()->height());
+    // Every drawing costs at least one unit, so a flood of empty records also ends.
+    const double cost = 1 + (visible.isEmpty() ? 0 : visible.width() * visible.height());
+    if (cost > static_cast<double>(workLeft_)) {
+        workLeft_ = 0;
+        return false;
+    }
+    workLeft_ -= static_cast<std::uint64_t>(cost);
+    return true;
+}
+
 void CMetafileCanvas::DrawShape(QPainterPath shape, bool fill, bool stroke)
 {
     if (recording_) {
@@ -348,6 +361,9 @@ void CMetafileCanvas::DrawShape(QPainterPath shape, bool fill, bool stroke)
         return;
     }
     const QTransform transform = LogicalToOutput();
+    const double penMargin = stroke ? state_.pen.widthF() * ScaleOf(transform) + 2 : 0;
+    if (!Spend(transform.mapRect(shape.controlPointRect()).adjusted(-penMargin, -penMargin, penMargin, penMargin)))
+        return;
     Prepare(transform);
     shape.setFillRule(state_.fillRule);
     QPen pen = stroke ? state_.pen : QPen(Qt::NoPen);
@@ -365,6 +381,7 @@ void CMetafileCanvas::DrawShape(QPainterPath shape, bool fill, bool stroke)
 
 void CMetafileCanvas::FillOutputRect(const QRect& rect, const QBrush& brush)
 {
+    if (!Spend(rect)) return;
     Prepare(QTransform());
     painter_.fillRect(rect, brush);
 }
@@ -508,6 +525,7 @@ void CMetafileCanvas::Text(QPointF reference, const QString& text, std::uint32_t
 
     const QFontMetricsF metrics(font);
     const double width = metrics.horizontalAdvance(text);
+    if (!Spend(QRectF(anchor.x() - width, anchor.y() - metrics.height(), 2 * width, 2 * metrics.height()))) return;
     const std::uint32_t horizontal = state_.textAlign & kAlignCenter;
     const std::uint32_t vertical = state_.textAlign & kAlignBaseline;
     const double x = horizontal == kAlignCenter ? -width / 2 : horizontal == kAlignRight ? -width : 0;
@@ -528,7 +546,8 @@ void CMetafileCanvas::Text(QPointF reference, const QString& text, std::uint32_t
         state_.current = transform.inverted().map(placement.map(QPointF(x + width, 0)));
 }
 
-void CMetafileCanvas::Blit(const DecodedDib& bitmap, const QRectF& source, const QRectF& destination, std::uint32_t rop)
+void CMetafileCanvas::Blit(const DecodedDib& bitmap, const QRectF& source, const QRectF& destination, std::uint32_t rop,
+                           double opacity)
 {
     const QTransform transform = LogicalToOutput();
     if (bitmap.image.isNull()) {
@@ -550,18 +569,22 @@ void CMetafileCanvas::Blit(const DecodedDib& bitmap, const QRectF& source, const
     if (IsAxisAligned(transform)) {
         bool mirrorX = false, mirrorY = false;
         const QRect target = RoundedRect(transform, destination, mirrorX, mirrorY);
-        if (target.isEmpty()) return;
+        if (target.isEmpty() || !Spend(target)) return;
         QImage part = bitmap.image.copy(pixels);
         if (mirrorX || mirrorY) part = part.mirrored(mirrorX, mirrorY);
         Prepare(QTransform());
         painter_.setCompositionMode(CompositionFor(rop));
+        painter_.setOpacity(opacity);
         painter_.drawImage(target, part);
     } else {
+        if (!Spend(transform.mapRect(destination))) return;
         Prepare(transform);
         painter_.setCompositionMode(CompositionFor(rop));
+        painter_.setOpacity(opacity);
         painter_.drawImage(destination, bitmap.image, QRectF(pixels));
     }
     painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter_.setOpacity(1);
 }
 
 void CMetafileCanvas::BeginPath()

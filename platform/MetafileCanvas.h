@@ -85,6 +85,10 @@ public:
     // scales the metric map modes.
     CMetafileCanvas(QPainter& painter, const QTransform& deviceToOutput, double devicePixelsPerMm);
 
+    // False once the drawing budget is spent: the players stop there. Each drawing costs the output
+    // pixels it may touch, so a hostile file cannot keep the player busy for long.
+    bool HasWorkLeft() const { return workLeft_ != 0; }
+
     // Mapping.
     void SetMapMode(int mode);
     void SetWindowOrg(QPointF origin) { state_.windowOrg = origin; }
@@ -141,8 +145,9 @@ public:
     // Text at `reference` aligned by the text alignment; `box` is the optional opaque/clip rectangle.
     void Text(QPointF reference, const QString& text, std::uint32_t options, const std::optional<QRectF>& box);
     // Draws `source` (pixels of the bitmap) into `destination` (logical) with a raster operation;
-    // a null bitmap with a pattern operation fills the destination.
-    void Blit(const DecodedDib& bitmap, const QRectF& source, const QRectF& destination, std::uint32_t rop);
+    // a null bitmap with a pattern operation fills the destination. `opacity` below 1 blends.
+    void Blit(const DecodedDib& bitmap, const QRectF& source, const QRectF& destination, std::uint32_t rop,
+              double opacity = 1);
 
     // Paths.
     void BeginPath();
@@ -178,6 +183,7 @@ private:
     QTransform PageToDevice() const;
     void CombineClip(const QRegion& region, ClipMode mode);
     void Select(const GdiObject& object);
+    bool Spend(const QRectF& outputArea);
     void Prepare(const QTransform& transform);
     void DrawShape(QPainterPath shape, bool fill, bool stroke);
     void FillOutputRect(const QRect& rect, const QBrush& brush);
@@ -190,6 +196,8 @@ private:
     std::vector<std::optional<GdiObject>> objects_;
     QPainterPath path_;
     bool recording_ = false;
+    // About 64 times the largest picture, or hundreds of thousands of shapes of ordinary size.
+    std::uint64_t workLeft_ = std::uint64_t{1} << 34;
 };
 
 }  // namespace platform::metafile

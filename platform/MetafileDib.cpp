@@ -3,6 +3,7 @@
 #include "platform/MetafileBytes.h"
 
 #include <array>
+#include <algorithm>
 #include <bit>
 
 namespace platform::metafile {
@@ -26,6 +27,7 @@ struct DibLayout {
     std::uint64_t tableEntries = 0;
     unsigned tableEntryBytes = 4;
     std::array<std::uint32_t, 3> masks{};   // red, green, blue for 16- and 32-bit pixels
+    bool bitFields = false;                 // masks given by the file
 };
 
 bool IsSupportedBitCount(unsigned bits)
@@ -61,6 +63,7 @@ bool ReadLayout(const RecordBytes& info, DibLayout& layout)
             if (!info.Has(maskOffset, 12)) return false;
             for (std::size_t i = 0; i < 3; ++i) layout.masks[i] = info.U32(maskOffset + 4 * i);
             if (headerBytes == 40) layout.tableOffset = 12;
+            layout.bitFields = true;
         } else if (compression != kCompressionRgb) {
             return false;   // run-length and embedded JPEG/PNG bitmaps are not drawn
         } else if (layout.bitCount == 16) {
@@ -96,7 +99,7 @@ std::uint32_t Component(std::uint32_t pixel, std::uint32_t mask)
     return static_cast<std::uint32_t>((std::uint64_t{(pixel & mask) >> shift} * 255 + maximum / 2) / maximum);
 }
 
-DecodedDib Decode(const RecordBytes& info, const DibLayout& layout, const RecordBytes& bits)
+DecodedDib Decode(const RecordBytes& info, const DibLayout& layout, const RecordBytes& bits, bool alpha)
 {
     const std::uint64_t rowBytes = RowBytes(layout);
     if (!bits.Has(0, rowBytes * static_cast<std::uint64_t>(layout.height))) return {};
@@ -111,7 +114,9 @@ DecodedDib Decode(const RecordBytes& info, const DibLayout& layout, const Record
 
     DecodedDib result;
     result.bottomUp = layout.bottomUp;
-    result.image = QImage(static_cast<int>(layout.width), static_cast<int>(layout.height), QImage::Format_RGB32);
+    const bool keepAlpha = alpha && layout.bitCount == 32 && !layout.bitFields;
+    result.image = QImage(static_cast<int>(layout.width), static_cast<int>(layout.height),
+                          keepAlpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (result.image.isNull()) return {};
     for (std::int64_t row = 0; row < layout.height; ++row) {
         const std::int64_t stored = layout.bottomUp ? layout.height - 1 - row : row;
@@ -127,6 +132,10 @@ DecodedDib Decode(const RecordBytes& info, const DibLayout& layout, const Record
             } else if (layout.bitCount == 24) {
                 const std::uint8_t* p = &source[static_cast<std::size_t>(x) * 3];
                 colour = qRgb(p[2], p[1], p[0]);
+            } else if (keepAlpha) {
+                const std::uint8_t* p = &source[static_cast<std::size_t>(x) * 4];
+                const int a = p[3];   // premultiplied: no component may exceed alpha
+                colour = qRgba(std::min<int>(p[2], a), std::min<int>(p[1], a), std::min<int>(p[0], a), a);
             } else {
                 const std::size_t bytes = layout.bitCount / 8;
                 const std::uint8_t* p = &source[static_cast<std::size_t>(x) * bytes];
@@ -145,12 +154,12 @@ DecodedDib Decode(const RecordBytes& info, const DibLayout& layout, const Record
 
 }  // namespace
 
-DecodedDib DecodeDib(std::span<const std::uint8_t> info, std::span<const std::uint8_t> bits)
+DecodedDib DecodeDib(std::span<const std::uint8_t> info, std::span<const std::uint8_t> bits, bool alpha)
 {
     const RecordBytes header(info);
     DibLayout layout;
     if (!ReadLayout(header, layout)) return {};
-    return Decode(header, layout, RecordBytes(bits));
+    return Decode(header, layout, RecordBytes(bits), alpha);
 }
 
 DecodedDib DecodePackedDib(std::span<const std::uint8_t> packed)
@@ -160,7 +169,7 @@ DecodedDib DecodePackedDib(std::span<const std::uint8_t> packed)
     if (!ReadLayout(header, layout)) return {};
     const std::uint64_t bitsOffset = layout.tableOffset + layout.tableEntries * layout.tableEntryBytes;
     if (!header.Has(bitsOffset, 0)) return {};
-    return Decode(header, layout, RecordBytes(packed.subspan(bitsOffset)));
+    return Decode(header, layout, RecordBytes(packed.subspan(bitsOffset)), false);
 }
 
 }  // namespace platform::metafile

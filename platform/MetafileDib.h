@@ -22,7 +22,9 @@ struct DecodedDib {
 
 // Header (BITMAPCOREHEADER or BITMAPINFOHEADER and its later versions) plus colour table in `info`,
 // rows in `bits`. Colour tables of palette indices (as opposed to RGB entries) are not decoded.
-DecodedDib DecodeDib(std::span<const std::uint8_t> info, std::span<const std::uint8_t> bits);
+// With `alpha`, uncompressed 32-bit pixels keep their fourth byte as premultiplied alpha (the
+// alpha-blend record's per-pixel form); otherwise that byte is ignored.
+DecodedDib DecodeDib(std::span<const std::uint8_t> info, std::span<const std::uint8_t> bits, bool alpha = false);
 
 // The same for a packed bitmap: header, colour table and bits in one block.
 DecodedDib DecodePackedDib(std::span<const std::uint8_t> packed);

@@ -280,7 +280,7 @@ void PlayWindowsMetafile(QPainter& painter, std::span<const std::uint8_t> file, 
     canvas.SetObjectCapacity(RecordBytes(file.subspan(headerOffset, kWindowsHeaderBytes)).U16(10));
     ForEachRecord(file, headerOffset, [&](std::uint16_t function, const RecordBytes& params, std::uint64_t wordCount) {
         PlayRecord(canvas, function, params, wordCount);
-        return true;
+        return canvas.HasWorkLeft();
     });
 }
 

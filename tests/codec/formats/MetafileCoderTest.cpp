@@ -47,7 +47,7 @@ enum : std::uint32_t {
     kEmrSaveDc = 33, kEmrRestoreDc = 34, kEmrSetWorldTransform = 35, kEmrSelectObject = 37,
     kEmrCreatePen = 38, kEmrCreateBrush = 39, kEmrRectangle = 43, kEmrBeginPath = 59, kEmrEndPath = 60,
     kEmrFillPath = 62, kEmrBitBlt = 76, kEmrStretchDiBits = 81, kEmrExtCreateFont = 82, kEmrExtTextOutW = 84,
-    kEmrPolygon16 = 86,
+    kEmrPolygon16 = 86, kEmrAlphaBlend = 114,
 };
 constexpr std::uint32_t kSourceCopy = 0x00CC0020, kPatternCopy = 0x00F00021;
 constexpr std::uint32_t kRedRef = 0x0000FF, kGreenRef = 0x00FF00, kBlueRef = 0xFF0000;
@@ -435,6 +435,16 @@ const DrawCase kDrawings[] = {
                                                                static_cast<std::int32_t>(kSourceCopy), 100, 100}, kQuad));
      },
      {{25, 25, kRed}, {75, 25, kGreen}, {25, 75, kBlue}, {75, 75, kWhite}}},
+    {"emf_alpha_blend_constant_opacity",
+     [] {
+         // Stretch layout; the blend function's third byte is the opacity: full, then none.
+         const auto blend = [](int x, int opacity) {
+             return std::vector<std::int32_t>{0, 0, 0, 0, x, x, 50, 50, opacity << 16, 0, 0, 0, 0, 0, 0, 0, 0,
+                                              0, 0, 108, 40, 148, 16, 2, 2};
+         };
+         return Emf100(EmfBuilder().Record(kEmrAlphaBlend, blend(0, 255), kQuad).Record(kEmrAlphaBlend, blend(50, 0), kQuad));
+     },
+     {{10, 10, kRed}, {40, 40, kWhite}, {60, 60, kBackgroundRgb}, {90, 90, kBackgroundRgb}}},
     {"emf_pattern_bitblt",
      [] {
          EmfBuilder e;
