@@ -30,13 +30,6 @@ int MemoryFile()
 
 }  // namespace
 
-// Text drawing loads the system's font configuration once and keeps it for the life of the process;
-// fontconfig's caches are not freed at exit, which is not a leak of the reader's.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig\n";
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size < 2 || MemoryFile() < 0) return 0;

@@ -36,6 +36,8 @@ constexpr std::uint32_t kDibRgbColors = 0;
 constexpr std::uint32_t kGeometricPen = 0x00010000;
 constexpr std::size_t kMaxRecords = std::size_t{1} << 22;   // playback ends there, whatever follows
 constexpr double kReferencePixelsPerMm = 96 / 25.4;       // a 96-dpi screen
+// Regions are combined rectangle by rectangle; more than this many is not a drawing's clip region.
+constexpr std::uint64_t kMaxClipRects = 4096;
 
 QPointF PointAt(const RecordBytes& record, std::uint64_t offset)
 {
@@ -167,7 +169,7 @@ void PlayClipRegion(CMetafileCanvas& canvas, const RecordBytes& record)
     }
     // Region data: a 32-byte header whose third field counts the rectangles that follow.
     const std::uint64_t count = record.U32(16 + 8);
-    if (count > record.Size() / 16 || !record.Has(16 + 32, count * 16)) return;
+    if (count > kMaxClipRects || !record.Has(16 + 32, count * 16)) return;
     std::vector<QRectF> rects;
     for (std::uint64_t i = 0; i < count; ++i) rects.push_back(RectAt(record, 48 + i * 16));
     canvas.CombineClipDeviceRects(rects, static_cast<ClipMode>(mode));

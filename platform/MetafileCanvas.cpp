@@ -11,6 +11,13 @@
 #include <mutex>
 #include <utility>
 
+// The font configuration loaded for text is kept for the life of the process and fontconfig does not
+// free its caches at exit: leak checkers in sanitizer builds are told so.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig\n";
+}
+
 namespace platform::metafile {
 
 namespace {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -90,6 +91,12 @@ bool ToPixels(double size, int& pixels)
 
 std::vector<std::uint8_t> ReadWholeFile(CodecCall& call, const char* path)
 {
+    // Only a regular file can hold a metafile; a folder or a device is not opened at all.
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(path, ignored)) {
+        call.error = kCodecErrOpenFailed;
+        return {};
+    }
     const std::unique_ptr<CodecIOHandle, SourceCloser> source(CodecOpenFileSource(path));
     if (!source) {
         call.error = kCodecErrOpenFailed;

@@ -617,10 +617,12 @@ TEST_P(MetafileDamagedRecord, PlaysWhatCanBeTrusted)
 INSTANTIATE_TEST_SUITE_P(Metafile, MetafileDamagedRecord, testing::ValuesIn(kDamagedRecords),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(MetafileReader, RefusesMissingFileAndNullArguments)
+TEST(MetafileReader, RefusesMissingFileFolderAndNullArguments)
 {
     int width = 0, height = 0;
     EXPECT_EQ(CodecReadMetafile("/nonexistent/picture.emf", &width, &height, 100, 100, 0, 0), nullptr);
+    EXPECT_EQ(CodecGetLastError(), kCodecErrOpenFailed);
+    EXPECT_EQ(CodecReadMetafile(std::filesystem::temp_directory_path().c_str(), &width, &height, 100, 100, 0, 0), nullptr);
     EXPECT_EQ(CodecGetLastError(), kCodecErrOpenFailed);
     EXPECT_EQ(CodecReadMetafile(nullptr, &width, &height, 100, 100, 0, 0), nullptr);
     EXPECT_EQ(CodecGetLastError(), kCodecErrInvalidArgument);
