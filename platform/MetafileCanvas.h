@@ -97,16 +97,14 @@ public:
     void SetViewportExt(QSizeF extent);
     QPointF WindowOrg() const { return state_.windowOrg; }
     QSizeF WindowExt() const { return state_.windowExt; }
-    QPointF ViewportOrg() const { return state_.viewportOrg; }
     QSizeF ViewportExt() const { return state_.viewportExt; }
     void SetWorldTransform(const QTransform& world) { state_.world = world; }
     const QTransform& WorldTransform() const { return state_.world; }
 
     // Objects. The table holds `capacity` slots; indices outside it are ignored.
     void SetObjectCapacity(std::size_t capacity);
-    std::size_t ObjectCapacity() const { return objects_.size(); }
     void StoreObject(std::size_t index, GdiObject object);
-    // The lowest empty slot, or ObjectCapacity() when the table is full.
+    // The lowest empty slot, or the table's size when it is full.
     std::size_t FirstFreeSlot() const;
     void SelectObject(std::size_t index);
     void SelectStockObject(std::uint32_t stockId);
