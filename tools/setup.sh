@@ -10,7 +10,7 @@ LUMATRINE_PACKAGES=(
   g++ cmake ninja-build pkg-config
   libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev
+  qt6-base-dev fonts-dejavu-core
 )
 
 lumatrine_install_packages() {
