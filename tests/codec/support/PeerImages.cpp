@@ -9,6 +9,13 @@
 
 namespace codec_test {
 
+void PrintTo(const RgbImage& image, std::ostream* out)
+{
+    *out << image.width << "x" << image.height << ":" << std::hex;
+    for (std::size_t i = 0; i < image.rgb.size(); ++i) *out << (i % 3 == 0 ? " " : "") << int{image.rgb[i]};
+    *out << std::dec;
+}
+
 testing::AssertionResult PeersInstalled(std::initializer_list<const char*> programs)
 {
     for (const char* program : programs) {

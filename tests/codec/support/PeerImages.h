@@ -19,6 +19,9 @@ struct RgbImage {
     bool operator==(const RgbImage&) const = default;
 };
 
+// Width, height and the samples in hex, for failure messages.
+void PrintTo(const RgbImage& image, std::ostream* out);
+
 // Success when every named program is on the PATH; the failure names the missing one.
 testing::AssertionResult PeersInstalled(std::initializer_list<const char*> programs);
 // Runs a shell command and returns its standard output; throws, naming the command, when it fails.
