@@ -293,6 +293,13 @@ const BadCase kBadCases[] = {
     {"depth_12", MakeTga({.pixelBits = 12}, Bytes(2)), 24, kCodecErrTgaType},
     {"width_zero", MakeTga({.width = 0}, {}), 24, kCodecErrTgaType},
     {"mapped_without_map", MakeTga({.imageType = 1, .pixelBits = 8}, {0}), 24, kCodecErrTgaType},
+    {"mapped_with_empty_map",
+     [] {
+         Bytes file = MakeTga({.imageType = 1, .pixelBits = 8}, {0});
+         file[1] = 1;   // a colour map of no entries
+         return file;
+     }(),
+     24, kCodecErrTgaType},
     {"raw_cut_short", Cut(MakeTga({.width = 4}, Bytes(12, 7)), 1), 24, kCodecErrReadFailed},
     {"rle_cut_short", MakeTga({.imageType = 10, .width = 4}, {0x81, 1, 2, 3}), 24, kCodecErrReadFailed},
     {"map_cut_short", Cut(MakeTga({.imageType = 1, .pixelBits = 8, .mapLength = 2, .map = Bytes(6)}, {}), 2), 24,
