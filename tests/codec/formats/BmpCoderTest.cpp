@@ -16,27 +16,13 @@
 namespace {
 
 using namespace codec_test;
-using Palette = std::array<std::uint8_t, 1024>;
 
-struct Decoded {
-    int width = 0;
-    int height = 0;
-    int error = 0;
-    Bytes pixels;
-    Palette palette{};
-};
-
-Decoded ReadBmp(const Bytes& file, int bits)
+std::uint8_t* CallReadBmp(CodecIOHandle* source, int* width, int* height, int bits, std::uint8_t* palette)
 {
-    MemorySource source(file);
-    Decoded result;
-    std::uint8_t* block = CodecReadBmp(source.Handle(), &result.width, &result.height, bits, result.palette.data(), 0);
-    result.error = CodecGetLastError();
-    result.pixels = TakeBlock(block, std::size_t(result.width) * result.height * bits / 8);
-    return result;
+    return CodecReadBmp(source, width, height, bits, palette, 0);
 }
 
-RgbImage AsRgb(const Decoded& decoded) { return {decoded.width, decoded.height, decoded.pixels}; }
+Decoded ReadBmp(const Bytes& file, int bits) { return ReadWith(CallReadBmp, file, bits); }
 
 // An uncompressed file of any depth: the headers, `table` and the file rows as given (bottom row first).
 Bytes MakeBmp(int width, int height, int bits, std::uint32_t compression, const Bytes& table, const Bytes& data,
@@ -69,12 +55,6 @@ Bytes GreyTable()
 
 // --- Files written by peer programs, read by us and compared with the peer's own decode. -------------
 
-struct PeerCase {
-    const char* name;
-    const char* command;   // writes out.bmp from src.ppm in the current folder
-    bool indexed;          // also read at 8 bits through the palette
-};
-
 const PeerCase kPeerCases[] = {
     {"magick_24", "convert src.ppm BMP3:out.bmp", false},
     {"magick_rle8", "convert src.ppm -colors 60 -type palette -compress RLE BMP3:out.bmp", true},
@@ -85,29 +65,13 @@ const PeerCase kPeerCases[] = {
     {"netpbm_8", "pnmquant 200 src.ppm 2>/dev/null | ppmtobmp -bpp 8 >out.bmp 2>/dev/null", true},
 };
 
-void PrintTo(const PeerCase& row, std::ostream* out) { *out << row.name; }
-
 class BmpPeerFile : public testing::TestWithParam<PeerCase> {};
 
 TEST_P(BmpPeerFile, DecodesAsThePeerDoes)
 {
     ASSERT_TRUE(PeersInstalled({"convert", "pnmquant", "ppmtobmp"}));
-    TempFile src("src.ppm");
-    src.Write(ToPpm(TestPicture(13, 7)));
-    RunCommand("cd '" + src.Path().parent_path().string() + "' && " + GetParam().command);
-    const auto out = src.Path().parent_path() / "out.bmp";
-    const RgbImage want = PeerDecode(out);
-    std::ifstream in(out, std::ios::binary);
-    const Bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-
-    const Decoded rgb = ReadBmp(file, 24);
-    ASSERT_EQ(rgb.error, kCodecOk);
-    EXPECT_EQ(AsRgb(rgb), want);
-    if (GetParam().indexed) {
-        const Decoded indices = ReadBmp(file, 8);
-        ASSERT_EQ(indices.error, kCodecOk);
-        EXPECT_EQ(ExpandIndices(indices.pixels.data(), 13, 7, indices.palette.data()), want);
-    }
+    const PeerFile file = MakePeerFile(GetParam().command, "out.bmp", PeerDecode);
+    ExpectDecodesAsPeer(CallReadBmp, file, GetParam().indexed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Bmp, BmpPeerFile, testing::ValuesIn(kPeerCases),
@@ -179,7 +143,7 @@ TEST_P(BmpWriter, PeerAndReaderSeeTheWrittenPixels)
 
     // The peer may round 5-bit components up where we truncate.
     EXPECT_TRUE(Near(PeerDecode(file.Path()), image.want, bits == 16 ? 4 : 0));
-    EXPECT_EQ(AsRgb(ReadBmp(file.Read(), 24)), image.want);
+    EXPECT_EQ(ReadBmp(file.Read(), 24).Rgb(), image.want);
 }
 
 INSTANTIATE_TEST_SUITE_P(Bmp, BmpWriter, testing::Values(1, 4, 8, 16, 24),
@@ -319,14 +283,7 @@ Bytes Cut(Bytes file, std::size_t keep)
     return file;
 }
 
-struct BadCase {
-    const char* name;
-    Bytes file;
-    int bits;
-    int want;
-};
-
-const BadCase kBadCases[] = {
+const BadFileCase kBadCases[] = {
     {"not_bm", [] { Bytes file = ValidBmp(); file[0] = 'P'; return file; }(), 24, kCodecErrNotBmp},
     {"os2_12_byte_header", With(ValidBmp(), 14, 12), 24, kCodecErrNotBmp},
     {"header_cut_short", Cut(ValidBmp(), 30), 24, kCodecErrReadFailed},
@@ -344,17 +301,13 @@ const BadCase kBadCases[] = {
     {"8_bits_read_at_1", MakeBmp(1, 1, 8, 0, GreyTable(), {1, 0, 0, 0}, 16), 1, kCodecErrUnsupportedFileDepth},
 };
 
-void PrintTo(const BadCase& row, std::ostream* out) { *out << row.name; }
-
-class BmpBadFile : public testing::TestWithParam<BadCase> {};
+class BmpBadFile : public testing::TestWithParam<BadFileCase> {};
 
 TEST_P(BmpBadFile, FailsWithItsCodeAndNoPixels)
 {
-    MemorySource source(GetParam().file);
-    int width = 0, height = 0;
-    Palette palette{};
-    EXPECT_EQ(CodecReadBmp(source.Handle(), &width, &height, GetParam().bits, palette.data(), 0), nullptr);
-    EXPECT_EQ(CodecGetLastError(), GetParam().want);
+    const Decoded decoded = ReadBmp(GetParam().file, GetParam().bits);
+    EXPECT_TRUE(decoded.pixels.empty());
+    EXPECT_EQ(decoded.error, GetParam().want);
 }
 
 INSTANTIATE_TEST_SUITE_P(Bmp, BmpBadFile, testing::ValuesIn(kBadCases),

@@ -13,31 +13,14 @@
 namespace {
 
 using namespace codec_test;
-using Palette = std::array<std::uint8_t, 1024>;
 
-// netpbm is the oracle for PCX files: ImageMagick reads the 1-bit files netpbm writes inverted.
-RgbImage PeerDecodePcx(const std::filesystem::path& file)
+
+std::uint8_t* CallReadPcx(CodecIOHandle* source, int* width, int* height, int bits, std::uint8_t* palette)
 {
-    return ParseNetpbm(RunCommand("pcxtoppm '" + file.string() + "' 2>/dev/null"));
+    return CodecReadPcx(source, width, height, bits, palette, 0);
 }
 
-struct Decoded {
-    int width = 0;
-    int height = 0;
-    int error = 0;
-    Bytes pixels;
-    Palette palette{};
-};
-
-Decoded ReadPcx(const Bytes& file, int bits)
-{
-    MemorySource source(file);
-    Decoded result;
-    std::uint8_t* block = CodecReadPcx(source.Handle(), &result.width, &result.height, bits, result.palette.data(), 0);
-    result.error = CodecGetLastError();
-    result.pixels = TakeBlock(block, std::size_t(result.height) * ((std::size_t(result.width) * bits + 7) / 8));
-    return result;
-}
+Decoded ReadPcx(const Bytes& file, int bits) { return ReadWith(CallReadPcx, file, bits); }
 
 // Fields a test leaves out keep these defaults: version 5, one 8-bit plane, 3 x 2, four bytes a line.
 struct PcxLayout {
@@ -67,12 +50,7 @@ Bytes MakePcx(const PcxLayout& layout, const Bytes& data)
 
 // --- Files written by peer programs. ----------------------------------------------------------------
 
-struct PeerCase {
-    const char* name;
-    const char* command;   // writes out.pcx from src.ppm in the current folder
-    bool indexed;
-};
-
+// netpbm decodes these: ImageMagick reads the 1-bit files netpbm writes inverted.
 const PeerCase kPeerCases[] = {
     {"magick_24", "convert src.ppm pcx:out.pcx", false},
     {"magick_8", "convert src.ppm -colors 50 -type palette pcx:out.pcx", true},
@@ -83,28 +61,13 @@ const PeerCase kPeerCases[] = {
     {"netpbm_1", "convert src.ppm -monochrome ppm:- | ppmtopcx >out.pcx 2>/dev/null", true},
 };
 
-void PrintTo(const PeerCase& row, std::ostream* out) { *out << row.name; }
-
 class PcxPeerFile : public testing::TestWithParam<PeerCase> {};
 
 TEST_P(PcxPeerFile, DecodesAsThePeerDoes)
 {
     ASSERT_TRUE(PeersInstalled({"convert", "pnmquant", "ppmtopcx", "pcxtoppm"}));
-    TempFile src("src.ppm");
-    src.Write(ToPpm(TestPicture(13, 7)));
-    const auto folder = src.Path().parent_path();
-    RunCommand("cd '" + folder.string() + "' && " + GetParam().command);
-    const RgbImage want = PeerDecodePcx(folder / "out.pcx");
-    const Bytes file = RunCommand("cat '" + (folder / "out.pcx").string() + "'");
-
-    const Decoded rgb = ReadPcx(file, 24);
-    ASSERT_EQ(rgb.error, kCodecOk);
-    EXPECT_EQ((RgbImage{rgb.width, rgb.height, rgb.pixels}), want);
-    if (GetParam().indexed) {
-        const Decoded indices = ReadPcx(file, 8);
-        ASSERT_EQ(indices.error, kCodecOk);
-        EXPECT_EQ(ExpandIndices(indices.pixels.data(), 13, 7, indices.palette.data()), want);
-    }
+    const PeerFile file = MakePeerFile(GetParam().command, "out.pcx", NetpbmDecoder("pcxtoppm"));
+    ExpectDecodesAsPeer(CallReadPcx, file, GetParam().indexed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pcx, PcxPeerFile, testing::ValuesIn(kPeerCases),
@@ -168,7 +131,7 @@ TEST(PcxWriter, EightBitImageReadsBackWithTheSameIndicesAndPalette)
     EXPECT_EQ(decoded.pixels, indices);
     for (int i = 0; i < 256; ++i)
         EXPECT_TRUE(std::equal(&palette[4 * i], &palette[4 * i + 3], &decoded.palette[4 * i])) << i;
-    EXPECT_EQ(PeerDecodePcx(file.Path()), ExpandIndices(indices.data(), 3, 4, palette.data()));
+    EXPECT_EQ(DecodeWithPeer("pcxtoppm", file.Path()), ExpandIndices(indices.data(), 3, 4, palette.data()));
 }
 
 TEST(PcxWriter, TwentyFourBitImageIsReadBackByThePeer)
@@ -179,7 +142,7 @@ TEST(PcxWriter, TwentyFourBitImageIsReadBackByThePeer)
     CodecIOHandle* sink = CodecOpenFileSink(file.CPath(), 0);
     EXPECT_GT(CodecWritePcx(sink, picture.rgb.data(), 13, 5, 24, nullptr, 0), 0);
     CodecCloseSink(sink);
-    EXPECT_EQ(PeerDecodePcx(file.Path()), picture);
+    EXPECT_EQ(DecodeWithPeer("pcxtoppm", file.Path()), picture);
     EXPECT_EQ(PeerDecode(file.Path()), picture);
     EXPECT_EQ(ReadPcx(file.Read(), 24).pixels, picture.rgb);
 }
@@ -211,13 +174,6 @@ TEST(PcxWriter, RefusesWhatItCannotWrite)
 
 // --- Malformed files and refused requests. ---------------------------------------------------------
 
-struct BadCase {
-    const char* name;
-    Bytes file;
-    int bits;
-    int want;
-};
-
 const Bytes kValidLines{0xC3, 1, 0, 0xC3, 2, 0};
 
 Bytes Cut(Bytes file, std::size_t keep)
@@ -226,7 +182,7 @@ Bytes Cut(Bytes file, std::size_t keep)
     return file;
 }
 
-const BadCase kBadCases[] = {
+const BadFileCase kBadCases[] = {
     {"manufacturer_11", MakePcx({.manufacturer = 11}, kValidLines), 24, kCodecErrNotPcx},
     {"version_4", MakePcx({.version = 4}, kValidLines), 24, kCodecErrNotPcx},
     {"header_cut_short", Cut(MakePcx({}, {}), 100), 24, kCodecErrNotPcx},
@@ -243,17 +199,13 @@ const BadCase kBadCases[] = {
     {"4_bits_requested", MakePcx({}, kValidLines), 4, kCodecErrInvalidArgument},
 };
 
-void PrintTo(const BadCase& row, std::ostream* out) { *out << row.name; }
-
-class PcxBadFile : public testing::TestWithParam<BadCase> {};
+class PcxBadFile : public testing::TestWithParam<BadFileCase> {};
 
 TEST_P(PcxBadFile, FailsWithItsCodeAndNoPixels)
 {
-    MemorySource source(GetParam().file);
-    int width = 0, height = 0;
-    Palette palette{};
-    EXPECT_EQ(CodecReadPcx(source.Handle(), &width, &height, GetParam().bits, palette.data(), 0), nullptr);
-    EXPECT_EQ(CodecGetLastError(), GetParam().want);
+    const Decoded decoded = ReadPcx(GetParam().file, GetParam().bits);
+    EXPECT_TRUE(decoded.pixels.empty());
+    EXPECT_EQ(decoded.error, GetParam().want);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pcx, PcxBadFile, testing::ValuesIn(kBadCases),

@@ -14,30 +14,13 @@ namespace {
 
 using namespace codec_test;
 
-// netpbm is the oracle here: it places rows by the descriptor's origin bit as the format defines.
-RgbImage PeerDecodeTga(const std::filesystem::path& file)
-{
-    return ParseNetpbm(RunCommand("tgatoppm '" + file.string() + "' 2>/dev/null"));
-}
-using Palette = std::array<std::uint8_t, 1024>;
 
-struct Decoded {
-    int width = 0;
-    int height = 0;
-    int error = 0;
-    Bytes pixels;
-    Palette palette{};
-};
-
-Decoded ReadTga(const Bytes& file, int bits)
+std::uint8_t* CallReadTga(CodecIOHandle* source, int* width, int* height, int bits, std::uint8_t* palette)
 {
-    MemorySource source(file);
-    Decoded result;
-    std::uint8_t* block = CodecReadTga(source.Handle(), &result.width, &result.height, bits, result.palette.data(), 0);
-    result.error = CodecGetLastError();
-    result.pixels = TakeBlock(block, std::size_t(result.width) * result.height * bits / 8);
-    return result;
+    return CodecReadTga(source, width, height, bits, palette, 0);
 }
+
+Decoded ReadTga(const Bytes& file, int bits) { return ReadWith(CallReadTga, file, bits); }
 
 // Fields a test leaves out keep these defaults: a 1 x 1 uncompressed 24-bit file, top-left, no ID, no map.
 struct TgaLayout {
@@ -72,12 +55,8 @@ Bytes MakeTga(const TgaLayout& layout, const Bytes& data)
 
 // --- Files written by peer programs. ----------------------------------------------------------------
 
-struct PeerCase {
-    const char* name;
-    const char* command;   // writes out.tga from src.ppm in the current folder
-    bool indexed;
-};
-
+// netpbm decodes these: it places rows by the descriptor's origin bit, where ImageMagick leaves them in
+// file order.
 const PeerCase kPeerCases[] = {
     {"magick_24", "convert src.ppm tga:out.tga", false},
     {"magick_24_rle", "convert src.ppm -compress RLE tga:out.tga", false},
@@ -90,28 +69,13 @@ const PeerCase kPeerCases[] = {
     {"netpbm_mapped", "pnmquant 40 src.ppm 2>/dev/null | ppmtotga -cmap >out.tga 2>/dev/null", true},
 };
 
-void PrintTo(const PeerCase& row, std::ostream* out) { *out << row.name; }
-
 class TgaPeerFile : public testing::TestWithParam<PeerCase> {};
 
 TEST_P(TgaPeerFile, DecodesAsThePeerDoes)
 {
     ASSERT_TRUE(PeersInstalled({"convert", "pnmquant", "ppmtotga", "tgatoppm"}));
-    TempFile src("src.ppm");
-    src.Write(ToPpm(TestPicture(13, 7)));
-    const auto folder = src.Path().parent_path();
-    RunCommand("cd '" + folder.string() + "' && " + GetParam().command);
-    const RgbImage want = PeerDecodeTga(folder / "out.tga");
-    const Bytes file = RunCommand("cat '" + (folder / "out.tga").string() + "'");
-
-    const Decoded rgb = ReadTga(file, 24);
-    ASSERT_EQ(rgb.error, kCodecOk);
-    EXPECT_EQ((RgbImage{rgb.width, rgb.height, rgb.pixels}), want);
-    if (GetParam().indexed) {
-        const Decoded indices = ReadTga(file, 8);
-        ASSERT_EQ(indices.error, kCodecOk);
-        EXPECT_EQ(ExpandIndices(indices.pixels.data(), 13, 7, indices.palette.data()), want);
-    }
+    const PeerFile file = MakePeerFile(GetParam().command, "out.tga", NetpbmDecoder("tgatoppm"));
+    ExpectDecodesAsPeer(CallReadTga, file, GetParam().indexed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Tga, TgaPeerFile, testing::ValuesIn(kPeerCases),
@@ -248,7 +212,7 @@ TEST_P(TgaWriter, PeerAndReaderSeeTheWrittenPixels)
     EXPECT_EQ(CodecCloseSink(sink), written);
     ASSERT_EQ(written, 18 + (bits == 8 ? 768 : 0) + 65 * bits / 8);
 
-    EXPECT_EQ(PeerDecodeTga(file.Path()), want);
+    EXPECT_EQ(DecodeWithPeer("tgatoppm", file.Path()), want);
     const Decoded decoded = ReadTga(file.Read(), bits);
     EXPECT_EQ(decoded.pixels, pixels);
     if (bits == 8) {
@@ -273,20 +237,13 @@ TEST(TgaWriter, RefusesWhatItCannotWrite)
 
 // --- Malformed files and refused requests. ---------------------------------------------------------
 
-struct BadCase {
-    const char* name;
-    Bytes file;
-    int bits;
-    int want;
-};
-
 Bytes Cut(Bytes file, std::size_t drop)
 {
     file.resize(file.size() - drop);
     return file;
 }
 
-const BadCase kBadCases[] = {
+const BadFileCase kBadCases[] = {
     {"header_cut_short", Bytes(10, 0), 24, kCodecErrReadFailed},
     {"image_type_4", MakeTga({.imageType = 4}, {1, 2, 3}), 24, kCodecErrTgaType},
     {"depth_40", MakeTga({.pixelBits = 40}, Bytes(5)), 24, kCodecErrTgaType},
@@ -310,17 +267,13 @@ const BadCase kBadCases[] = {
     {"16_bits_requested", MakeTga({}, {1, 2, 3}), 16, kCodecErrInvalidArgument},
 };
 
-void PrintTo(const BadCase& row, std::ostream* out) { *out << row.name; }
-
-class TgaBadFile : public testing::TestWithParam<BadCase> {};
+class TgaBadFile : public testing::TestWithParam<BadFileCase> {};
 
 TEST_P(TgaBadFile, FailsWithItsCodeAndNoPixels)
 {
-    MemorySource source(GetParam().file);
-    int width = 0, height = 0;
-    Palette palette{};
-    EXPECT_EQ(CodecReadTga(source.Handle(), &width, &height, GetParam().bits, palette.data(), 0), nullptr);
-    EXPECT_EQ(CodecGetLastError(), GetParam().want);
+    const Decoded decoded = ReadTga(GetParam().file, GetParam().bits);
+    EXPECT_TRUE(decoded.pixels.empty());
+    EXPECT_EQ(decoded.error, GetParam().want);
 }
 
 INSTANTIATE_TEST_SUITE_P(Tga, TgaBadFile, testing::ValuesIn(kBadCases),

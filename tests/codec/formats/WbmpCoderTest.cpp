@@ -12,53 +12,28 @@
 namespace {
 
 using namespace codec_test;
-using Palette = std::array<std::uint8_t, 1024>;
-
-struct Decoded {
-    int width = 0;
-    int height = 0;
-    int error = 0;
-    Bytes pixels;
-    Palette palette{};
-};
-
-Decoded ReadWbmp(const Bytes& file, int bits)
+std::uint8_t* CallReadWbmp(CodecIOHandle* source, int* width, int* height, int bits, std::uint8_t* palette)
 {
-    MemorySource source(file);
-    Decoded result;
-    std::uint8_t* block = CodecReadWbmp(source.Handle(), &result.width, &result.height, result.palette.data(), bits, 0);
-    result.error = CodecGetLastError();
-    result.pixels = TakeBlock(block, std::size_t(result.height) * ((std::size_t(result.width) * bits + 7) / 8));
-    return result;
+    return CodecReadWbmp(source, width, height, palette, bits, 0);
 }
 
-struct PeerCase {
-    const char* name;
-    const char* command;   // writes out.wbmp from src.ppm in the current folder
-};
+Decoded ReadWbmp(const Bytes& file, int bits) { return ReadWith(CallReadWbmp, file, bits); }
 
 const PeerCase kPeerCases[] = {
-    {"magick", "convert src.ppm -monochrome wbmp:out.wbmp"},
-    {"netpbm", "convert src.ppm -monochrome pbm:- | pbmtowbmp >out.wbmp 2>/dev/null"},
+    {"magick", "convert src.ppm -monochrome wbmp:out.wbmp", true},
+    {"netpbm", "convert src.ppm -monochrome pbm:- | pbmtowbmp >out.wbmp 2>/dev/null", true},
 };
-
-void PrintTo(const PeerCase& row, std::ostream* out) { *out << row.name; }
 
 class WbmpPeerFile : public testing::TestWithParam<PeerCase> {};
 
 TEST_P(WbmpPeerFile, DecodesAsThePeerDoes)
 {
-    ASSERT_TRUE(PeersInstalled({"convert", "pbmtowbmp"}));
-    TempFile src("src.ppm");
-    src.Write(ToPpm(TestPicture(13, 7)));
-    const auto folder = src.Path().parent_path();
-    RunCommand("cd '" + folder.string() + "' && " + GetParam().command);
-    const Bytes file = RunCommand("cat '" + (folder / "out.wbmp").string() + "'");
-
-    const Decoded decoded = ReadWbmp(file, 8);
+    ASSERT_TRUE(PeersInstalled({"convert", "pbmtowbmp", "wbmptopbm"}));
+    const PeerFile file = MakePeerFile(GetParam().command, "out.wbmp", NetpbmDecoder("wbmptopbm"));
+    const Decoded decoded = ReadWbmp(file.bytes, 8);
     ASSERT_EQ(decoded.error, kCodecOk);
-    EXPECT_EQ(ExpandIndices(decoded.pixels.data(), 13, 7, decoded.palette.data()), PeerDecode(folder / "out.wbmp"));
-    EXPECT_EQ(ReadWbmp(file, 1).pixels, Bytes(file.begin() + 4, file.end()));   // rows as stored after a 4-byte header
+    EXPECT_EQ(ExpandIndices(decoded.pixels.data(), 13, 7, decoded.palette.data()), file.want);
+    EXPECT_EQ(ReadWbmp(file.bytes, 1).pixels, Bytes(file.bytes.begin() + 4, file.bytes.end()));   // rows after a 4-byte header
 }
 
 INSTANTIATE_TEST_SUITE_P(Wbmp, WbmpPeerFile, testing::ValuesIn(kPeerCases),
@@ -105,14 +80,7 @@ TEST(WbmpWriter, LargeSizesUseMultiByteIntegers)
     EXPECT_EQ((std::array{decoded.width, decoded.height}), (std::array{200, 1}));
 }
 
-struct BadCase {
-    const char* name;
-    Bytes file;
-    int bits;
-    int want;
-};
-
-const BadCase kBadCases[] = {
+const BadFileCase kBadCases[] = {
     {"type_1", {1, 0, 1, 1, 0}, 8, kCodecErrNotWbmp},
     {"extended_fixed_header", {0, 0x80, 1, 1, 0}, 8, kCodecErrNotWbmp},
     {"size_never_ends", {0, 0, 0x81, 0x81}, 8, kCodecErrNotWbmp},
@@ -123,17 +91,13 @@ const BadCase kBadCases[] = {
     {"4_bits_requested", {0, 0, 1, 1, 0}, 4, kCodecErrInvalidArgument},
 };
 
-void PrintTo(const BadCase& row, std::ostream* out) { *out << row.name; }
-
-class WbmpBadFile : public testing::TestWithParam<BadCase> {};
+class WbmpBadFile : public testing::TestWithParam<BadFileCase> {};
 
 TEST_P(WbmpBadFile, FailsWithItsCodeAndNoPixels)
 {
-    MemorySource source(GetParam().file);
-    int width = 0, height = 0;
-    Palette palette{};
-    EXPECT_EQ(CodecReadWbmp(source.Handle(), &width, &height, palette.data(), GetParam().bits, 0), nullptr);
-    EXPECT_EQ(CodecGetLastError(), GetParam().want);
+    const Decoded decoded = ReadWbmp(GetParam().file, GetParam().bits);
+    EXPECT_TRUE(decoded.pixels.empty());
+    EXPECT_EQ(decoded.error, GetParam().want);
 }
 
 INSTANTIATE_TEST_SUITE_P(Wbmp, WbmpBadFile, testing::ValuesIn(kBadCases),

@@ -1,5 +1,7 @@
 #include "tests/codec/support/PeerImages.h"
 
+#include "codec/CodecErrors.h"
+#include "codec/CodecThreadState.h"
 #include "platform/GlobalMemory.h"
 
 #include <cstdio>
@@ -59,9 +61,19 @@ RgbImage ParseNetpbm(const Bytes& bytes)
     RgbImage image;
     image.width = std::stoi(token());
     image.height = std::stoi(token());
+    const std::size_t pixels = std::size_t(image.width) * image.height;
+    if (magic == "P4") {   // 1 bit a pixel, rows padded to bytes, a set bit is black
+        const std::size_t rowBytes = (std::size_t(image.width) + 7) / 8;
+        if (bytes.size() - at < rowBytes * image.height) throw std::runtime_error("short netpbm data");
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x) {
+                const bool black = (bytes[at + y * rowBytes + x / 8] >> (7 - x % 8)) & 1;
+                image.rgb.insert(image.rgb.end(), 3, black ? 0 : 255);
+            }
+        return image;
+    }
     if (token() != "255" || (magic != "P6" && magic != "P5")) throw std::runtime_error("unexpected netpbm: " + magic);
     const std::size_t samples = magic == "P6" ? 3 : 1;
-    const std::size_t pixels = std::size_t(image.width) * image.height;
     if (bytes.size() - at < pixels * samples) throw std::runtime_error("short netpbm data");
     for (std::size_t i = 0; i < pixels; ++i)
         for (int c = 0; c < 3; ++c) image.rgb.push_back(bytes[at + i * samples + (samples == 3 ? c : 0)]);
@@ -80,6 +92,11 @@ Bytes ToPpm(const RgbImage& image)
 RgbImage PeerDecode(const std::filesystem::path& file)
 {
     return ParseNetpbm(RunCommand("convert '" + file.string() + "' -depth 8 ppm:-"));
+}
+
+RgbImage DecodeWithPeer(const std::string& decoder, const std::filesystem::path& file)
+{
+    return ParseNetpbm(RunCommand(decoder + " '" + file.string() + "' 2>/dev/null"));
 }
 
 RgbImage TestPicture(int width, int height)
@@ -111,6 +128,45 @@ Bytes TakeBlock(std::uint8_t* block, std::size_t bytes)
     Bytes copy(block, block + bytes);
     platform::GlobalFree(block);
     return copy;
+}
+
+Decoded ReadWith(const ReaderCall& read, const Bytes& file, int bitsPerPixel)
+{
+    MemorySource source(file);
+    Decoded result;
+    std::uint8_t* block = read(source.Handle(), &result.width, &result.height, bitsPerPixel, result.palette.data());
+    result.error = CodecGetLastError();
+    result.pixels = TakeBlock(block, std::size_t(result.height) * ((std::size_t(result.width) * bitsPerPixel + 7) / 8));
+    return result;
+}
+
+PeerDecoder NetpbmDecoder(const std::string& program)
+{
+    return [program](const std::filesystem::path& file) { return DecodeWithPeer(program, file); };
+}
+
+PeerFile MakePeerFile(const std::string& command, const std::string& outputName, const PeerDecoder& decode)
+{
+    TempFile source("src.ppm");
+    source.Write(ToPpm(TestPicture(13, 7)));
+    const std::string folder = source.Path().parent_path().string();
+    RunCommand("cd '" + folder + "' && " + command);
+    const std::filesystem::path output = source.Path().parent_path() / outputName;
+    return {RunCommand("cat '" + output.string() + "'"), decode(output)};
+}
+
+void PrintTo(const PeerCase& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const BadFileCase& row, std::ostream* out) { *out << row.name; }
+
+void ExpectDecodesAsPeer(const ReaderCall& read, const PeerFile& file, bool indexed)
+{
+    const Decoded rgb = ReadWith(read, file.bytes, 24);
+    ASSERT_EQ(rgb.error, kCodecOk);
+    EXPECT_EQ(rgb.Rgb(), file.want);
+    if (!indexed) return;
+    const Decoded indices = ReadWith(read, file.bytes, 8);
+    ASSERT_EQ(indices.error, kCodecOk);
+    EXPECT_EQ(ExpandIndices(indices.pixels.data(), indices.width, indices.height, indices.palette.data()), file.want);
 }
 
 }  // namespace codec_test
