@@ -1,0 +1,95 @@
+#pragma once
+// Peer programs as oracles for the own coders' tests: ImageMagick and netpbm write files at test time
+// and decode ours, and their decode is compared pixel for pixel with ours. A missing peer fails the
+// test by name; it is never skipped.
+
+#include "tests/codec/support/CodecTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace codec_test {
+
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    Bytes rgb;   // red, green, blue, top row first
+    bool operator==(const RgbImage&) const = default;
+};
+
+// Width, height and the samples in hex, for failure messages.
+void PrintTo(const RgbImage& image, std::ostream* out);
+
+// Success when every named program is on the PATH; the failure names the missing one.
+testing::AssertionResult PeersInstalled(std::initializer_list<const char*> programs);
+// Runs a shell command and returns its standard output; throws, naming the command, when it fails.
+Bytes RunCommand(const std::string& command);
+// A binary PPM (P6) or PGM (P5) with a maximum value of 255, or a PBM (P4), as red, green, blue.
+RgbImage ParseNetpbm(const Bytes& bytes);
+Bytes ToPpm(const RgbImage& image);
+// ImageMagick's decode of a file.
+RgbImage PeerDecode(const std::filesystem::path& file);
+// A netpbm decoder's output for a file: DecodeWithPeer("tgatoppm", path).
+RgbImage DecodeWithPeer(const std::string& decoder, const std::filesystem::path& file);
+// A picture whose neighbouring pixels all differ, so a shifted row or a swapped channel shows.
+RgbImage TestPicture(int width, int height);
+// Indices looked up in a palette of blue, green, red, reserved entries.
+RgbImage ExpandIndices(const std::uint8_t* indices, int width, int height, const std::uint8_t* palette);
+// Takes over a block returned by a reader: its first `bytes` bytes, then frees it.
+Bytes TakeBlock(std::uint8_t* block, std::size_t bytes);
+
+using Palette = std::array<std::uint8_t, 1024>;
+
+// What one read left: the size, the thread's last error, the pixels (empty on failure) and the palette.
+struct Decoded {
+    int width = 0;
+    int height = 0;
+    int error = 0;
+    Bytes pixels;
+    Palette palette{};
+
+    RgbImage Rgb() const { return {width, height, pixels}; }
+};
+
+// One reader call: handle, width, height, bits per pixel, palette.
+using ReaderCall = std::function<std::uint8_t*(CodecIOHandle*, int*, int*, int, std::uint8_t*)>;
+Decoded ReadWith(const ReaderCall& read, const Bytes& file, int bitsPerPixel);
+
+// A file a peer program wrote at test time, with the peer's own decode of it.
+struct PeerFile {
+    Bytes bytes;
+    RgbImage want;
+};
+
+// Runs `command` in a fresh folder that holds src.ppm (TestPicture(13, 7)); the command writes
+// `outputName`, which `decode` (PeerDecode, or a netpbm decoder through DecodeWithPeer) decodes.
+using PeerDecoder = std::function<RgbImage(const std::filesystem::path&)>;
+PeerDecoder NetpbmDecoder(const std::string& program);
+PeerFile MakePeerFile(const std::string& command, const std::string& outputName, const PeerDecoder& decode);
+
+// A row of a peer-file table: how the peer writes out.<ext> from src.ppm, and whether the file is
+// indexed, so that it is also read at 8 bits through its palette.
+struct PeerCase {
+    const char* name;
+    const char* command;
+    bool indexed;
+};
+void PrintTo(const PeerCase& row, std::ostream* out);
+
+// A row of a malformed-file table: the bytes, the depth they are read at and the code the read must leave.
+struct BadFileCase {
+    const char* name;
+    Bytes file;
+    int bits;
+    int want;
+};
+void PrintTo(const BadFileCase& row, std::ostream* out);
+
+// Our read at 24 bits, and at 8 bits for indexed files, equals the peer's decode.
+void ExpectDecodesAsPeer(const ReaderCall& read, const PeerFile& file, bool indexed);
+
+}  // namespace codec_test
