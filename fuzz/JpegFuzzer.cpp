@@ -24,8 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int requested = bits == 8 ? 8 : 24;
     CodecSetJpegDecodeScale(1, 1 << (size % 4));
     std::uint8_t* pixels = CodecReadJpeg(source.Rewound(), &width, &height, requested, 0);
-    CodecSetJpegDecodeScale(1, 1);
-    if ((pixels == nullptr) != (CodecGetLastError() != 0)) __builtin_trap();
+    const int error = CodecGetLastError();
+    CodecSetJpegDecodeScale(1, 1);   // an option setter leaves code 0
+    if ((pixels == nullptr) != (error != 0)) __builtin_trap();
     if (pixels == nullptr) return 0;
     if (width <= 0 || height <= 0 ||
         platform::GlobalSize(pixels) != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * (requested / 8))

@@ -434,6 +434,8 @@ std::uint8_t* ReadOneBit(CodecCall& call, TIFF* tiff, const TiffLayout& layout, 
     const std::size_t packedBytes = (std::size_t{layout.width} + 7) / 8;
     if (rowBytes < packedBytes) return call.Fail(kCodecErrUnsupportedFileDepth);
     const std::uint8_t invert = StoresSetBitsAsWhite(layout) ? 0xFF : 0x00;
+    // Bits past the width in a row's last byte are delivered clear, inverted or not.
+    const auto lastByteMask = static_cast<std::uint8_t>(0xFF << (packedBytes * 8 - layout.width));
 
     const Orienter orienter{OrientationOf(layout, flags), layout.width, layout.height};
     codec::PixelBuffer pixels = codec::AllocPixelBuffer(orienter.OutWidth(), orienter.OutHeight(), 1);
@@ -441,7 +443,10 @@ std::uint8_t* ReadOneBit(CodecCall& call, TIFF* tiff, const TiffLayout& layout, 
     std::uint8_t* out = pixels.get();
     if (orienter.orientation == ORIENTATION_TOPLEFT) {
         for (std::uint32_t y = 0; y < layout.height; ++y)
-            for (std::size_t byte = 0; byte < packedBytes; ++byte) out[y * packedBytes + byte] = rows[y * rowBytes + byte] ^ invert;
+            for (std::size_t byte = 0; byte < packedBytes; ++byte) {
+                const std::uint8_t mask = byte + 1 == packedBytes ? lastByteMask : 0xFF;
+                out[y * packedBytes + byte] = (rows[y * rowBytes + byte] ^ invert) & mask;
+            }
     } else {
         std::vector<std::uint8_t> bits(std::size_t{layout.width} * layout.height);
         for (std::uint32_t y = 0; y < layout.height; ++y)
