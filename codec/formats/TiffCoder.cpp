@@ -333,7 +333,7 @@ int CheckEightBitLayout(const TiffLayout& layout)
     default: break;
     }
     // Only one sample can index the palette, and samples wider than a byte only scale down for grey.
-    if (layout.ColourSamples() != 1) return kCodecErrUnsupportedFileDepth;
+    if (layout.ColourSamples() != 1 || layout.bitsPerSample == 0) return kCodecErrUnsupportedFileDepth;
     if (layout.bitsPerSample > 8 && !(layout.bitsPerSample == 16 && IsGrey(layout))) return kCodecErrUnsupportedFileDepth;
     return kCodecOk;
 }
@@ -381,8 +381,10 @@ std::uint8_t SampleAt(const std::uint8_t* row, std::uint32_t x, const TiffLayout
         return static_cast<std::uint8_t>(value * 255u / 65535u);
     }
     if (bits == 8) return *first;
-    const unsigned shift = 8 - bits - static_cast<unsigned>(bitOffset % 8);
-    return static_cast<std::uint8_t>((*first >> shift) & ((1u << bits) - 1));
+    // Samples of 3, 5, 6 or 7 bits may run on into the next byte.
+    const unsigned firstBit = static_cast<unsigned>(bitOffset % 8);
+    const unsigned window = firstBit + bits <= 8 ? unsigned{first[0]} << 8 : unsigned{first[0]} << 8 | first[1];
+    return static_cast<std::uint8_t>((window >> (16 - bits - firstBit)) & ((1u << bits) - 1));
 }
 
 std::uint8_t* ReadEightBit(CodecCall& call, TIFF* tiff, const TiffLayout& layout, std::uint8_t* palette, int flags,
