@@ -297,6 +297,24 @@ TEST(TiffWriteTags, SoftwareNamesTheCodecLayerAndLibtiff)
     EXPECT_NE(info.find("Resolution: 1, 1 (unitless)"), std::string::npos) << info;
 }
 
+TEST(TiffWriteTags, ThreadOptionsReachTheFile)
+{
+    CodecTiffOptions& options = codec::CurrentThreadState()->tiff;
+    options.rowsPerStrip = 7;
+    options.orientation = 3;
+    options.softwareText = "custom writer";
+    const Bytes pixels = SourcePixels(16, 16, 24);
+    TempFile file("options.tif");
+    CodecIOHandle* sink = CodecOpenFileSink(file.CPath(), 0);
+    const std::int64_t size = CodecWriteTiff(sink, pixels.data(), 16, 16, 24, nullptr, 1, nullptr, 0);
+    CodecCloseSink(sink);
+    options = CodecTiffOptions{};
+    ASSERT_GT(size, 0);
+    const std::string info = RunPeerText("tiffinfo", Quoted(file.Path()));
+    for (const char* line : {"Rows/Strip: 7", "Orientation: row 0 bottom, col 0 rhs", "Software: custom writer"})
+        EXPECT_NE(info.find(line), std::string::npos) << line << " not in " << info;
+}
+
 TEST(TiffWriteTags, RefusesWhatCannotBeWritten)
 {
     const Bytes pixels(64 * 64 * 4);
