@@ -81,7 +81,9 @@ TEST_F(NeighbourFolder, StepsAndStopsAtBothEnds)
         const std::string current = folder.File(c.current);
         const NeighbourResult result = FindNeighbour(ListNeighbourFiles(current), current, c.forward);
         EXPECT_EQ(result.step, c.step) << c.current;
-        if (c.step == NeighbourStep::Found) EXPECT_EQ(result.path, folder.File(c.next)) << c.current;
+        if (c.step == NeighbourStep::Found) {
+            EXPECT_EQ(result.path, folder.File(c.next)) << c.current;
+        }
     }
 }
 
@@ -102,7 +104,9 @@ TEST(JpegOptionsRules, TypedQualityIsHeldToItsRange)
         const TypedQuality typed = ReadTypedQuality(c.typed);
         EXPECT_EQ(typed.quality, c.quality) << c.typed;
         EXPECT_EQ(typed.replacement.has_value(), c.replacement != nullptr) << c.typed;
-        if (c.replacement != nullptr && typed.replacement) EXPECT_EQ(*typed.replacement, c.replacement);
+        if (c.replacement != nullptr && typed.replacement) {
+            EXPECT_EQ(*typed.replacement, c.replacement);
+        }
     }
 }
 
