@@ -55,7 +55,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     std::string error;
     const std::optional<ConvertOptions> parsed = ParseConvertOptions(args, error);
     if (!parsed) {
-        err << "lumatrine-cli convert: " << error << "\n" << kConvertHelp;
+        err << "lumatrine-cli convert: " << error << "\n" << kConvertUsage;
         return kExitUsage;
     }
     const ConvertOptions& options = *parsed;
@@ -67,8 +67,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     // Every output path is decided before any work starts.
     const bool toFolder = options.output && IsDirectory(*options.output);
     if (options.inputs.size() > 1 && options.output && !toFolder) {
-        err << "lumatrine-cli convert: with several inputs, --output must be an existing folder\n"
-            << "usage: lumatrine-cli convert [OPTIONS] INPUT... (see --help)\n";
+        err << "lumatrine-cli convert: with several inputs, --output must be an existing folder\n" << kConvertUsage;
         return kExitUsage;
     }
     const bool toFourThree = options.settings.ToFourThree();

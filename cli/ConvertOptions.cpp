@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdlib>
 
+const char* const kConvertUsage = "usage: lumatrine-cli convert [OPTIONS] INPUT...  (lumatrine-cli convert --help lists the options)\n";
+
 const char* const kConvertHelp =
     "usage: lumatrine-cli convert [OPTIONS] INPUT...\n"
     "Converts each INPUT between the 4:3 and 16:9 picture shapes, as the desktop program does.\n"

@@ -22,4 +22,5 @@ struct ConvertOptions {
 // one-line message.
 std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>& args, std::string& error);
 
-extern const char* const kConvertHelp;
+extern const char* const kConvertHelp;   // every option explained
+extern const char* const kConvertUsage;  // one line, for usage errors
