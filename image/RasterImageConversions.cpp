@@ -98,7 +98,11 @@ int CRasterImage::ConvertToMono8(CRasterImage& dst, std::uint32_t threshold) con
 int CRasterImage::Resample(const CRasterImage& src, std::uint32_t newWidth, std::uint32_t newHeight, int method)
 {
     if (!src.HasPixels()) return kImageErrNoPixels;
-    if (&src == this) return kImageOk;
+    if (&src == this) {
+        CRasterImage original;
+        if (const int status = original.CopyFrom(src); status != kImageOk) return status;
+        return Resample(original, newWidth, newHeight, method);
+    }
     if (newWidth == src.width && newHeight == src.height) return CopyFrom(src);
     if (const int status = Create(newWidth, newHeight, src.bitsPerPixel); status != kImageOk) {
         FreePixels();

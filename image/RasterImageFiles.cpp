@@ -186,8 +186,7 @@ int CRasterImage::LoadFrom(CodecIOHandle* source, int type)
         break;
     case kFileTiffMono:
         buffer = CodecReadTiff(source, &readWidth, &readHeight, 1, paletteBytes, kTiffPage, 0);
-        SetPaletteEntry(*this, 0, 255);
-        palette[0].reserved = 0;
+        palette[0] = {255, 255, 255, 0};  // a set bit is black
         palette[1] = {0, 0, 0, 0};
         count = 2;
         bits = 1;
