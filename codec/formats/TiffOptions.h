@@ -3,5 +3,18 @@
 // header: its option entry points set these fields, its readers and writers read them, and they apply
 // only to later calls on the same thread.
 
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
 struct CodecTiffOptions {
+    int rowsPerStrip = -1;                    // -1: the library's default strip size
+    std::optional<std::string> softwareText;  // unset: the codec layer's name and version
+    int jpegQuality = 75;                     // written files with JPEG compression
+    int orientation = 1;                      // Orientation tag of written files, 1..8
+    // Metadata blocks copied into written files when not empty.
+    std::vector<std::uint8_t> xmpPacket;
+    std::vector<std::uint8_t> iccProfile;
+    std::vector<std::uint8_t> photoshopBlock;
 };
