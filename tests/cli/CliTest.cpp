@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <sstream>
@@ -18,7 +19,7 @@ struct CliRun {
     std::string err;
 };
 
-CliRun Run(std::vector<std::string> args)
+CliRun RunCommand(std::vector<std::string> args)
 {
     args.insert(args.begin(), "lumatrine-cli");
     std::vector<char*> argv;
@@ -63,7 +64,7 @@ TEST(Cli, UsageErrorsExitWithTwo)
         {"transcode", "only-one"},
     };
     for (const auto& args : cases) {
-        const CliRun run = Run(args);
+        const CliRun run = RunCommand(args);
         EXPECT_EQ(run.exitCode, 2) << (args.empty() ? "" : args[0]) << " " << (args.size() > 1 ? args[1] : "");
         EXPECT_NE(run.err.find("usage"), std::string::npos) << run.err;
     }
@@ -71,7 +72,7 @@ TEST(Cli, UsageErrorsExitWithTwo)
 
 TEST(Cli, ConvertHelpExplainsEveryOption)
 {
-    const CliRun run = Run({"convert", "--help"});
+    const CliRun run = RunCommand({"convert", "--help"});
     EXPECT_EQ(run.exitCode, 0);
     for (const char* option : {"--output", "--to", "--ratio", "--mode", "--split", "--sharpen", "--format", "--pan",
                                "--quality", "--target-size", "--subsample", "--progressive", "--force", "--jobs"})
@@ -82,13 +83,13 @@ TEST(Cli, ConvertWritesTheProposedNameBesideTheInput)
 {
     TempFolder folder;
     const std::string input = WritePicture(folder, "Photo.PNG", 400, 300);
-    const CliRun run = Run({"convert", "--ratio", "50", "--sharpen", "30", input});
+    const CliRun run = RunCommand({"convert", "--ratio", "50", "--sharpen", "30", input});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const PixelSize size = SizeOf(folder.File("Photo_16x9.png"));
     EXPECT_EQ(size.width, 960);
     EXPECT_EQ(size.height, 540);
 
-    EXPECT_EQ(Run({"convert", "--to", "4x3", "--format", "pal", input}).exitCode, 0);
+    EXPECT_EQ(RunCommand({"convert", "--to", "4x3", "--format", "pal", input}).exitCode, 0);
     EXPECT_EQ(SizeOf(folder.File("Photo_4x3.png")).height, 576);
 }
 
@@ -97,12 +98,12 @@ TEST(Cli, ExistingOutputsFailUnlessForced)
     TempFolder folder;
     const std::string input = WritePicture(folder, "a.png", 40, 30);
     const std::string existing = folder.Write("a_16x9.png", "precious");
-    const CliRun refused = Run({"convert", input});
+    const CliRun refused = RunCommand({"convert", input});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.err.find("a.png"), std::string::npos);
     EXPECT_NE(refused.err.find("exists"), std::string::npos);
     EXPECT_EQ(ReadFileBytes(existing), "precious");
-    EXPECT_EQ(Run({"convert", "--force", input}).exitCode, 0);
+    EXPECT_EQ(RunCommand({"convert", "--force", input}).exitCode, 0);
     EXPECT_EQ(SizeOf(existing).width, 960);
 }
 
@@ -113,7 +114,7 @@ TEST(Cli, FailuresNameTheFileAndTheReasonAndLeaveNoOutput)
     const std::string broken = folder.Write("broken.png", "\x89PNG\r\n\x1a\n garbage");
     const std::string out = folder.File("out");
     std::filesystem::create_directory(out);
-    const CliRun run = Run({"convert", "-j", "2", "-o", out, good, broken, folder.File("missing.png")});
+    const CliRun run = RunCommand({"convert", "-j", "2", "-o", out, good, broken, folder.File("missing.png")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("broken.png: "), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("missing.png: the file could not be opened"), std::string::npos) << run.err;
@@ -129,7 +130,7 @@ TEST(Cli, InputsProposingOneNameDoNotOverwriteEachOther)
     // Neither extension has a writer, so both propose x_16x9.jpg.
     std::filesystem::copy_file(folder.File("x.bmp"), folder.File("x.gif"));
     std::filesystem::copy_file(folder.File("x.bmp"), folder.File("x.pcd"));
-    const CliRun run = Run({"convert", folder.File("x.gif"), folder.File("x.pcd")});
+    const CliRun run = RunCommand({"convert", folder.File("x.gif"), folder.File("x.pcd")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("x.pcd: " + folder.File("x_16x9.jpg") + " is also the output of " + folder.File("x.gif")),
               std::string::npos)
@@ -141,7 +142,7 @@ TEST(Cli, TargetSizeKeepsTheJpegBelowIt)
 {
     TempFolder folder;
     const std::string input = WritePicture(folder, "big.png", 800, 600);
-    ASSERT_EQ(Run({"convert", "--target-size", "60000", "-o", folder.File("small.jpg"), input}).exitCode, 0);
+    ASSERT_EQ(RunCommand({"convert", "--target-size", "60000", "-o", folder.File("small.jpg"), input}).exitCode, 0);
     EXPECT_LT(std::filesystem::file_size(folder.File("small.jpg")), 60000u);
 }
 
@@ -150,7 +151,7 @@ TEST(Cli, InfoDescribesFilesAsJson)
     TempFolder folder;
     const std::string input = WritePicture(folder, "info.png", 64, 48);
     const std::string junk = folder.Write("junk.bin", "nothing");
-    const CliRun run = Run({"info", "--json", input, junk});
+    const CliRun run = RunCommand({"info", "--json", input, junk});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.out.find("{\"path\":\"" + input + "\",\"type\":6,\"format\":\"PNG\",\"width\":64,\"height\":48,\"bits\":24,"
                            "\"file_width\":64,\"file_height\":48}"),
@@ -163,13 +164,13 @@ TEST(Cli, TranscodeRewritesInAnotherFormat)
 {
     TempFolder folder;
     const std::string input = WritePicture(folder, "t.png", 33, 17);
-    ASSERT_EQ(Run({"transcode", input, folder.File("t.bmp")}).exitCode, 0);
+    ASSERT_EQ(RunCommand({"transcode", input, folder.File("t.bmp")}).exitCode, 0);
     CRasterImage original, copy;
     ASSERT_EQ(original.Load(input.c_str()), kImageOk);
     ASSERT_EQ(copy.Load(folder.File("t.bmp").c_str()), kImageOk);
     ASSERT_EQ(copy.width, 33u);
     EXPECT_EQ(std::memcmp(original.Pixels(), copy.Pixels(), 33 * 17 * 3), 0);
-    EXPECT_EQ(Run({"transcode", input, folder.File("t.bmp")}).exitCode, 1) << "exists without --force";
-    EXPECT_EQ(Run({"transcode", input, folder.File("t.gif")}).exitCode, 1) << "no writer";
+    EXPECT_EQ(RunCommand({"transcode", input, folder.File("t.bmp")}).exitCode, 1) << "exists without --force";
+    EXPECT_EQ(RunCommand({"transcode", input, folder.File("t.gif")}).exitCode, 1) << "no writer";
     EXPECT_FALSE(std::filesystem::exists(folder.File("t.gif")));
 }
