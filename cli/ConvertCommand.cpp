@@ -40,7 +40,7 @@ std::string ConvertOne(const ConvertOptions& options, const std::string& input, 
     if (!options.force && fs::exists(outputPath, error)) return outputPath + " exists (use --force to replace it)";
     CConversion conversion;
     conversion.settings = options.settings;
-    if (const int status = conversion.source.Load(input.c_str()); status != kImageOk) return LoadFailureText(status);
+    if (const int status = conversion.source.Load(input.c_str()); status != kImageOk) return LoadFailureText(status, input);
     conversion.NormalizeNonSquareSource();
     if (!conversion.UpdateConversion(false)) return "not enough memory to convert the picture";
     if (const int status = SaveOutputImage(conversion, outputPath, options.jpeg); status != kImageOk)
@@ -67,7 +67,8 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     // Every output path is decided before any work starts.
     const bool toFolder = options.output && IsDirectory(*options.output);
     if (options.inputs.size() > 1 && options.output && !toFolder) {
-        err << "lumatrine-cli convert: with several inputs, --output must be an existing folder\n";
+        err << "lumatrine-cli convert: with several inputs, --output must be an existing folder\n"
+            << "usage: lumatrine-cli convert [OPTIONS] INPUT... (see --help)\n";
         return kExitUsage;
     }
     const bool toFourThree = options.settings.ToFourThree();

@@ -58,7 +58,7 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         const int status = image.Load(path.c_str(), type);
         if (status != kImageOk) {
             exitCode = kExitFailed;
-            const std::string reason = LoadFailureText(status);
+            const std::string reason = LoadFailureText(status, path);
             if (json) out << "{\"path\":" << JsonString(path) << ",\"error\":" << JsonString(reason) << "}\n";
             err << "lumatrine-cli: " << path << ": " << reason << "\n";
             continue;

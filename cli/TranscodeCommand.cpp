@@ -35,7 +35,7 @@ int RunTranscode(const std::vector<std::string>& args, std::ostream& /*out*/, st
     }
     CRasterImage image;
     if (const int status = image.Load(input.c_str()); status != kImageOk) {
-        err << "lumatrine-cli: " << input << ": " << LoadFailureText(status) << "\n";
+        err << "lumatrine-cli: " << input << ": " << LoadFailureText(status, input) << "\n";
         return kExitFailed;
     }
     if (const int status = image.Save(output.c_str()); status != kImageOk) {

@@ -3,7 +3,8 @@
 
 #include <string>
 
-// The reason a load failed, from the image status (5 there means an unknown file type).
-std::string LoadFailureText(int status);
+// The reason loading `path` failed, from the image status (5 there means an unknown file type, unless
+// the file cannot even be opened).
+std::string LoadFailureText(int status, const std::string& path);
 // The reason a save failed (5 there means an extension without a writer).
 std::string SaveFailureText(int status);
