@@ -3,6 +3,7 @@
 #include "codec/CodecEntry.h"
 #include "codec/CodecProgress.h"
 #include "codec/pixels/RasterView.h"
+#include "codec/pixels/WeightedSum.h"
 
 #include <algorithm>
 #include <vector>
@@ -14,6 +15,10 @@ using codec::TargetRaster;
 
 // A set 1-bit pixel averages as full grey.
 constexpr int kSetPixelGrey = 255;
+
+// Added to an area's end before truncation to find the first source index it does not reach: an end
+// on, or within 1e-11 above, a whole number reaches no further.
+constexpr double kEndRoundUp = 0.99999999999;
 
 // The source indices one destination index covers on one axis and their weights.
 struct AreaSpan {
@@ -36,7 +41,7 @@ AreaSpan SpanOf(int i, double ratio, int sourceSize)
     const int wholeStop = static_cast<int>(stop);
     AreaSpan span;
     span.first = static_cast<int>(start);
-    span.end = static_cast<int>(stop + 0.99999999999);
+    span.end = static_cast<int>(stop + kEndRoundUp);
     span.firstWeight = 1 - (start - span.first);
     span.lastWeight = span.end > wholeStop ? stop - wholeStop : 1.0;
     span.weights.assign(span.end - span.first, 1.0);
@@ -99,7 +104,7 @@ int ShrinkRows(codec::CodecCall& call, const SourceRaster& source, const TargetR
                 }
             }
             for (int channel = 0; channel < channels; ++channel)
-                store(out, x, channel, static_cast<int>(sums[channel] / (area.total * rows.total)));
+                store(out, x, channel, codec::TruncateWeightedSum(sums[channel] / (area.total * rows.total)));
         }
         if (!progress.Report(y + 1, target.height)) return call.Fail(kCodecErrCancelled);
     }

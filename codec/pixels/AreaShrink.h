@@ -12,10 +12,10 @@
 inline constexpr int kCodecShrinkByArea = 1;
 
 // Each byte of a pixel of bytesPerPixel bytes is averaged on its own. 1 on success; 0 with
-// kCodecErrInvalidArgument for missing buffers, a side or pixel size below 1, a destination larger than
-// the source, strides below their packed rows or a variant other than kCodecShrinkByArea; 0 with
-// kCodecErrOutOfMemory when the weight tables cannot be had; 0 with kCodecErrCancelled when the progress
-// callback stops it.
+// kCodecErrInvalidArgument for missing buffers, a side outside 1..kMaxSide, a pixel size below 1, a
+// destination larger than the source, strides below their packed rows or a variant other than
+// kCodecShrinkByArea; 0 with kCodecErrOutOfMemory when the weight tables cannot be had; 0 with
+// kCodecErrCancelled when the progress callback stops it.
 int CodecShrinkAverageRgb(const std::uint8_t* src, int srcWidth, int srcHeight, int srcStride, std::uint8_t* dst,
                           int dstWidth, int dstHeight, int dstStride, int bytesPerPixel, int variant);
 

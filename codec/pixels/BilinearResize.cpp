@@ -4,6 +4,7 @@
 #include "codec/CodecProgress.h"
 #include "codec/pixels/ColorMatch.h"
 #include "codec/pixels/RasterView.h"
+#include "codec/pixels/WeightedSum.h"
 
 #include <algorithm>
 #include <cstring>
@@ -35,12 +36,24 @@ std::vector<AxisSample> AxisSamples(int sourceSize, int targetSize)
     return samples;
 }
 
-// The weights of the four neighbours of one destination pixel.
-struct Corners {
-    double lowLow, highLow, lowHigh, highHigh;   // (column, row)
+// The four source pixels around one destination pixel and their weights: (low column, low row),
+// (high column, low row), (low column, high row), (high column, high row).
+struct Neighbourhood {
+    const std::uint8_t* lowRow;
+    const std::uint8_t* highRow;
+    int lowColumn;
+    int highColumn;
+    double lowLow, highLow, lowHigh, highHigh;
 
-    Corners(double fx, double fy)
-        : lowLow((1 - fx) * (1 - fy)), highLow(fx * (1 - fy)), lowHigh((1 - fx) * fy), highHigh(fx * fy)
+    Neighbourhood(const std::uint8_t* lowRow, const std::uint8_t* highRow, const AxisSample& column, double fy)
+        : lowRow(lowRow),
+          highRow(highRow),
+          lowColumn(column.low),
+          highColumn(column.high),
+          lowLow((1 - column.fraction) * (1 - fy)),
+          highLow(column.fraction * (1 - fy)),
+          lowHigh((1 - column.fraction) * fy),
+          highHigh(column.fraction * fy)
     {
     }
 
@@ -50,8 +63,8 @@ struct Corners {
     }
 };
 
-// Runs `blendPixel(outRow, x, lowRow, highRow, column, corners)` for every destination pixel, row by
-// row, with progress once per row.
+// Runs blendPixel(outRow, x, neighbourhood) for every destination pixel, row by row, with progress
+// once per row.
 template <typename BlendPixel>
 int ResizeRows(codec::CodecCall& call, const SourceRaster& source, const TargetRaster& target, BlendPixel blendPixel)
 {
@@ -63,7 +76,7 @@ int ResizeRows(codec::CodecCall& call, const SourceRaster& source, const TargetR
         const std::uint8_t* highRow = source.Row(rows[y].high);
         std::uint8_t* out = target.Row(y);
         for (int x = 0; x < target.width; ++x)
-            blendPixel(out, x, lowRow, highRow, columns[x], Corners(columns[x].fraction, rows[y].fraction));
+            blendPixel(out, x, Neighbourhood(lowRow, highRow, columns[x], rows[y].fraction));
         if (!progress.Report(y + 1, target.height)) return call.Fail(kCodecErrCancelled);
     }
     return 1;
@@ -80,6 +93,7 @@ void CopyRows(const SourceRaster& source, const TargetRaster& target, int bytesP
         std::memcpy(target.Row(y), source.Row(y), static_cast<std::size_t>(source.width) * bytesPerPixel);
 }
 
+// A resize reads source rows after it has written destination rows, so the two may not share a buffer.
 bool AreUsable(const SourceRaster& source, const TargetRaster& target, std::int64_t bitsPerPixel)
 {
     return static_cast<const void*>(source.pixels) != target.pixels && IsUsable(source, bitsPerPixel) &&
@@ -99,16 +113,15 @@ int CodecResizeBilinearRgb(const std::uint8_t* src, int srcWidth, int srcHeight,
             CopyRows(source, target, bytesPerPixel);
             return 1;
         }
-        return ResizeRows(call, source, target,
-                          [&](std::uint8_t* out, int x, const std::uint8_t* lowRow, const std::uint8_t* highRow,
-                              const AxisSample& column, const Corners& corners) {
-                              const int lowAt = column.low * bytesPerPixel;
-                              const int highAt = column.high * bytesPerPixel;
-                              for (int byte = 0; byte < bytesPerPixel; ++byte)
-                                  out[x * bytesPerPixel + byte] = static_cast<std::uint8_t>(
-                                      corners.Blend(lowRow[lowAt + byte], lowRow[highAt + byte],
-                                                    highRow[lowAt + byte], highRow[highAt + byte]));
-                          });
+        const auto blendBytes = [&](std::uint8_t* out, int x, const Neighbourhood& at) {
+            for (int byte = 0; byte < bytesPerPixel; ++byte) {
+                const int low = at.lowColumn * bytesPerPixel + byte;
+                const int high = at.highColumn * bytesPerPixel + byte;
+                out[x * bytesPerPixel + byte] = static_cast<std::uint8_t>(codec::TruncateWeightedSum(
+                    at.Blend(at.lowRow[low], at.lowRow[high], at.highRow[low], at.highRow[high])));
+            }
+        };
+        return ResizeRows(call, source, target, blendBytes);
     });
 }
 
@@ -127,19 +140,18 @@ int CodecResizeBilinearPalette(const std::uint8_t* src, int srcWidth, int srcHei
         }
         codec::CCodecColorMatch matcher;
         matcher.SetPalette(palette, paletteCount);
-        return ResizeRows(call, source, target,
-                          [&](std::uint8_t* out, int x, const std::uint8_t* lowRow, const std::uint8_t* highRow,
-                              const AxisSample& column, const Corners& corners) {
-                              const std::uint8_t* lowLow = palette + 4 * lowRow[column.low];
-                              const std::uint8_t* highLow = palette + 4 * lowRow[column.high];
-                              const std::uint8_t* lowHigh = palette + 4 * highRow[column.low];
-                              const std::uint8_t* highHigh = palette + 4 * highRow[column.high];
-                              int component[3];   // blue, green, red: entry byte order
-                              for (int byte = 0; byte < 3; ++byte)
-                                  component[byte] = static_cast<int>(
-                                      corners.Blend(lowLow[byte], highLow[byte], lowHigh[byte], highHigh[byte]));
-                              out[x] = static_cast<std::uint8_t>(matcher.Match(component[2], component[1], component[0]));
-                          });
+        const auto blendColours = [&](std::uint8_t* out, int x, const Neighbourhood& at) {
+            const std::uint8_t* lowLow = palette + 4 * at.lowRow[at.lowColumn];
+            const std::uint8_t* highLow = palette + 4 * at.lowRow[at.highColumn];
+            const std::uint8_t* lowHigh = palette + 4 * at.highRow[at.lowColumn];
+            const std::uint8_t* highHigh = palette + 4 * at.highRow[at.highColumn];
+            int component[3];   // blue, green, red: the entries' byte order
+            for (int byte = 0; byte < 3; ++byte)
+                component[byte] =
+                    codec::TruncateWeightedSum(at.Blend(lowLow[byte], highLow[byte], lowHigh[byte], highHigh[byte]));
+            out[x] = static_cast<std::uint8_t>(matcher.Match(component[2], component[1], component[0]));
+        };
+        return ResizeRows(call, source, target, blendColours);
     });
 }
 
@@ -150,13 +162,12 @@ int CodecResizeOneBit(const std::uint8_t* src, int srcWidth, int srcHeight, int 
         const SourceRaster source{src, srcWidth, srcHeight, srcStride};
         const TargetRaster target{dst, dstWidth, dstHeight, dstStride};
         if (!AreUsable(source, target, 1)) return call.Fail(kCodecErrInvalidArgument);
-        return ResizeRows(call, source, target,
-                          [&](std::uint8_t* out, int x, const std::uint8_t* lowRow, const std::uint8_t* highRow,
-                              const AxisSample& column, const Corners& corners) {
-                              const double blend =
-                                  corners.Blend(codec::BitAt(lowRow, column.low), codec::BitAt(lowRow, column.high),
-                                                codec::BitAt(highRow, column.low), codec::BitAt(highRow, column.high));
-                              codec::PutBit(out, x, blend > 0.5);
-                          });
+        const auto blendBits = [](std::uint8_t* out, int x, const Neighbourhood& at) {
+            using codec::BitAt;
+            const double blend = at.Blend(BitAt(at.lowRow, at.lowColumn), BitAt(at.lowRow, at.highColumn),
+                                          BitAt(at.highRow, at.lowColumn), BitAt(at.highRow, at.highColumn));
+            codec::PutBit(out, x, blend > 0.5);
+        };
+        return ResizeRows(call, source, target, blendBits);
     });
 }

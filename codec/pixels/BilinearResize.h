@@ -11,8 +11,8 @@
 #include <cstdint>
 
 // Each byte of a pixel of bytesPerPixel bytes is blended on its own and truncated. Equal sizes and
-// strides copy the rows. Fails for missing or shared buffers, a side or pixel size below 1 and strides
-// below their packed rows.
+// strides copy the rows. Fails for missing or shared buffers, a side outside 1..kMaxSide, a pixel size
+// below 1 and strides below their packed rows.
 int CodecResizeBilinearRgb(const std::uint8_t* src, int srcWidth, int srcHeight, int srcStride, std::uint8_t* dst,
                            int dstWidth, int dstHeight, int dstStride, int bytesPerPixel);
 

@@ -3,6 +3,8 @@
 // stride apart, never owned. Also the argument check every utility makes on its pictures, and access to
 // the single pixels of 1-bit rows (eight to a byte, most significant bit first).
 
+#include "codec/CodecLimits.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -20,12 +22,14 @@ struct RasterView {
 using SourceRaster = RasterView<const std::uint8_t>;
 using TargetRaster = RasterView<std::uint8_t>;
 
-// True when the picture has pixels, both sides are positive and its stride holds a packed row of
-// bitsPerPixel bits. Computed in 64 bits: a huge width times a pixel size must not wrap to a small row.
+// True when the picture has pixels, both sides are 1..kMaxSide (no reader makes a larger one, and row
+// counts and offsets then stay far inside int) and its stride holds a packed row of bitsPerPixel bits.
+// Computed in 64 bits: a huge width times a pixel size must not wrap to a small row.
 template <typename Byte>
 bool IsUsable(const RasterView<Byte>& raster, std::int64_t bitsPerPixel)
 {
-    if (raster.pixels == nullptr || raster.width < 1 || raster.height < 1 || bitsPerPixel < 1) return false;
+    if (raster.pixels == nullptr || bitsPerPixel < 1) return false;
+    if (raster.width < 1 || raster.width > kMaxSide || raster.height < 1 || raster.height > kMaxSide) return false;
     return (std::int64_t{raster.width} * bitsPerPixel + 7) / 8 <= raster.stride;
 }
 

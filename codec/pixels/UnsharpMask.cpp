@@ -97,8 +97,10 @@ int CodecUnsharpMask(const std::uint8_t* src, int width, int height, int bytesPe
         std::vector<float> blurredRows(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
         const auto planeRow = [&](int y) { return blurredRows.data() + static_cast<std::size_t>(y) * width; };
 
+        // Progress counts the rows of both passes over every selected channel.
         int channelCount = 0;
-        for (int channel = 0; channel < bytesPerPixel; ++channel) channelCount += IsChannelSelected(channelMask, channel);
+        for (int channel = 0; channel < bytesPerPixel; ++channel)
+            channelCount += IsChannelSelected(channelMask, channel) ? 1 : 0;
         const int rowsTotal = 2 * channelCount * height;
         int rowsDone = 0;
         codec::CodecProgress progress(call.state);

@@ -9,10 +9,11 @@
 // Sharpens src into dst, both of width x height pixels of bytesPerPixel bytes. Channels c below
 // bytesPerPixel whose bit c is set in channelMask are written; the others are left untouched in dst.
 // A sample whose distance from its blurred value is not above threshold keeps its value.
-// 1 on success; 0 with kCodecErrInvalidArgument for a missing or shared buffer, a side or pixel size
-// below 1, a stride below its packed row, a radius that is not a positive number (or so wide that its
-// kernel would outgrow any picture) or an amount that is not a finite number; kCodecErrOutOfMemory when
-// the scratch planes cannot be had; kCodecErrCancelled when the progress callback stops it.
+// 1 on success; 0 with kCodecErrInvalidArgument for a missing or shared buffer, a side outside
+// 1..kMaxSide, a pixel size below 1, a stride below its packed row, a radius that is not a
+// positive number (or so wide that its kernel would outgrow any picture) or an amount that is not a
+// finite number; kCodecErrOutOfMemory when the scratch planes cannot be had; kCodecErrCancelled when
+// the progress callback stops it.
 int CodecUnsharpMask(const std::uint8_t* src, int width, int height, int bytesPerPixel, int srcStride,
                      std::uint8_t* dst, int dstStride, unsigned threshold, double amount, double radius,
                      int channelMask);

@@ -1,5 +1,6 @@
 #include "codec/CodecEntry.h"
 #include "codec/CodecProgress.h"
+#include "tests/codec/support/ProgressRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -86,19 +87,6 @@ TEST(CodecEntry, HandleCheckComesBeforeTheBody)
 
 // --- Progress and cancellation ------------------------------------------------------------------------------
 
-struct ProgressLog {
-    std::vector<int> rowsDone;
-    int cancelAt = -1;
-};
-
-int RecordProgress(int rowsDone, int rowsTotal, void* userValue)
-{
-    auto* log = static_cast<ProgressLog*>(userValue);
-    EXPECT_EQ(rowsTotal, 3);
-    log->rowsDone.push_back(rowsDone);
-    return rowsDone != log->cancelAt;
-}
-
 // A three-row operation that runs a nested three-row operation per row, as a reader that resizes would.
 int RunRows(CodecCall& call, bool nested)
 {
@@ -112,25 +100,14 @@ int RunRows(CodecCall& call, bool nested)
 
 class CodecProgressTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        CodecThreadState* state = codec::CurrentThreadState();
-        state->progressCallback = RecordProgress;
-        state->progressUserValue = &log;
-    }
-    void TearDown() override
-    {
-        CodecThreadState* state = codec::CurrentThreadState();
-        state->progressCallback = nullptr;
-        state->progressUserValue = nullptr;
-    }
-    ProgressLog log;
+    codec_test::ProgressRecorder log;
 };
 
 TEST_F(CodecProgressTest, OnlyTheOutermostOperationReports)
 {
     EXPECT_EQ(RunCodecEntry([](CodecCall& call) { return RunRows(call, true); }), 1);
     EXPECT_EQ(log.rowsDone, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(log.rowsTotal, (std::vector<int>{3, 3, 3}));
     EXPECT_EQ(codec::CurrentThreadState()->progressDepth, 0);
 }
 

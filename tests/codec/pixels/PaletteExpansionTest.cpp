@@ -2,6 +2,7 @@
 
 #include "codec/CodecErrors.h"
 #include "codec/CodecThreadState.h"
+#include "tests/codec/pixels/PixelTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using pixel_test::Bytes;
 
 // Entry i is (blue i, green i + 10, red i + 20); entry 3 is the one the application's example uses.
 std::array<std::uint8_t, 1024> TestPalette()
@@ -43,7 +44,8 @@ TEST(ExpandToRgb, StoredOrderFlagWritesBlueFirst)
     const auto palette = TestPalette();
     const Bytes indices{3};
     Bytes out(3);
-    ASSERT_EQ(CodecExpandToRgb(indices.data(), 1, 1, 1, out.data(), 3, 256, palette.data(), kCodecExpandStoredOrder), 1);
+    ASSERT_EQ(CodecExpandToRgb(indices.data(), 1, 1, 1, out.data(), 3, 256, palette.data(), kCodecExpandStoredOrder),
+              1);
     EXPECT_EQ(out, (Bytes{10, 20, 30}));
 }
 

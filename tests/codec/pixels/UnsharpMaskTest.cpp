@@ -2,6 +2,7 @@
 
 #include "codec/CodecErrors.h"
 #include "codec/CodecThreadState.h"
+#include "tests/codec/pixels/PixelTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using pixel_test::Bytes;
 
 // The application's settings: sharpen setting x 0.01 as the amount, radius 0.75, threshold 0.
 constexpr double kRadius = 0.75;
@@ -103,10 +104,7 @@ TEST_P(UnsharpImpulse, SharpensAlongRowsAndColumns)
 }
 
 INSTANTIATE_TEST_SUITE_P(Pixels, UnsharpImpulse, testing::Combine(testing::ValuesIn(kImpulseCases), testing::Bool()),
-                         [](const auto& info) {
-                             return std::string(std::get<0>(info.param).name) +
-                                    (std::get<1>(info.param) ? "_column" : "_row");
-                         });
+                         pixel_test::OrientedName<ImpulseCase>);
 
 // A flat picture stays flat up to its borders, for any amount: the border taps are renormalised.
 TEST(UnsharpMask, FlatPictureUnchangedBordersIncluded)
@@ -124,7 +122,8 @@ TEST(UnsharpMask, FlatPictureUnchangedBordersIncluded)
                       1);
             for (int y = 0; y < size.height; ++y)
                 for (int x = 0; x < size.width * 3; ++x)
-                    ASSERT_EQ(out[y * stride + x], value) << size.width << "x" << size.height << " at " << x << "," << y;
+                    ASSERT_EQ(out[y * stride + x], value)
+                        << size.width << "x" << size.height << " at " << x << "," << y;
         }
     }
 }
