@@ -149,7 +149,8 @@ struct JpegDecoder {
 int ReadHeaderStep(void* context)
 {
     auto& decoder = *static_cast<JpegDecoder*>(context);
-    jpeg_create_decompress(&decoder.info);
+    jpeg_create_decompress(&decoder.info);   // clears every field but the error manager
+    AttachSource(decoder.info, decoder.source, *decoder.source.io);
     decoder.info.mem->max_memory_to_use = static_cast<long>(codec::kMaxBlockBytes);
     decoder.progress.progress_monitor = LimitScans;
     decoder.info.progress = &decoder.progress;
@@ -199,7 +200,7 @@ int StartDecoder(JpegDecoder& decoder, CCodecIO& io)
 {
     jpeg_decompress_struct& info = decoder.info;
     info.err = codec::InitJpegErrors(decoder.errors);
-    AttachSource(info, decoder.source, io);
+    decoder.source.io = &io;
     decoder.created = true;   // destroying a half-created decompressor is safe
     return codec::RunJpegStep(decoder.errors, ReadHeaderStep, &decoder, kCodecErrJpegDecode);
 }
@@ -361,7 +362,7 @@ int EncodeStep(void* context)
 {
     auto& encoder = *static_cast<JpegEncoder*>(context);
     jpeg_compress_struct& info = encoder.info;
-    jpeg_create_compress(&info);
+    jpeg_create_compress(&info);   // clears every field but the error manager
     AttachDestination(info, encoder.destination, *encoder.destination.io);
     SetParameters(encoder);
     jpeg_start_compress(&info, TRUE);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -20,8 +21,9 @@ using codec::CCodecIO;
 using codec::CodecCall;
 
 constexpr png_uint_32 kMaxPngSide = 1'000'000;
-// Ancillary chunks (text, profiles) of one file stay under this together with its palette.
-constexpr png_alloc_size_t kMaxChunkBytes = 64u << 20;
+// No block libpng allocates, and no ancillary chunk (text, profile), is larger than this.
+constexpr png_alloc_size_t kMaxChunkBytes = 16u << 20;
+constexpr png_uint_32 kMaxCachedChunks = 4;   // text, sPLT and unknown chunks kept: 4 x 16 MiB at most
 constexpr int kPaletteEntries = 256;
 constexpr double kDisplayGamma = 2.2;
 
@@ -40,6 +42,23 @@ void OnPngError(png_structp png, png_const_charp message)
 }
 
 void OnPngWarning(png_structp, png_const_charp) {}
+
+// Every block libpng asks for comes through here: none may exceed the chunk limit. libpng sizes some
+// buffers from a chunk's declared length before reading it, so a small file could otherwise make it
+// clear gigabytes.
+png_voidp AllocateLimited(png_structp, png_alloc_size_t bytes)
+{
+    return bytes <= kMaxChunkBytes ? std::malloc(bytes) : nullptr;
+}
+
+void FreeBlock(png_structp, png_voidp block)
+{
+    std::free(block);
+}
+
+// Chunks the pixel reader does not use, skipped unread instead of decoded and kept.
+constexpr png_byte kMetadataChunks[] = {'t', 'E', 'X', 't', '\0', 'z', 'T', 'X', 't', '\0', 'i', 'T', 'X', 't', '\0',
+                                        'i', 'C', 'C', 'P', '\0', 's', 'P', 'L', 'T', '\0', 'e', 'X', 'I', 'f', '\0'};
 
 using PngStep = int (*)(void* context);
 
@@ -85,10 +104,12 @@ struct PngDecoder {
     const CodecPngOptions* options = nullptr;
     std::vector<png_bytep> rows;
     codec::CodecProgress* rowProgress = nullptr;
+    bool keepTexts = false;
 
     explicit PngDecoder(CCodecIO& source) : io(&source)
     {
-        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &message, OnPngError, OnPngWarning);
+        png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &message, OnPngError, OnPngWarning, nullptr,
+                                       AllocateLimited, FreeBlock);
         if (png != nullptr) info = png_create_info_struct(png);
     }
     PngDecoder(const PngDecoder&) = delete;
@@ -107,6 +128,9 @@ int ReadInfoStep(void* context)
     png_set_read_fn(decoder.png, decoder.io, ReadData);
     png_set_user_limits(decoder.png, kMaxPngSide, kMaxPngSide);
     png_set_chunk_malloc_max(decoder.png, kMaxChunkBytes);
+    png_set_chunk_cache_max(decoder.png, kMaxCachedChunks);
+    if (!decoder.keepTexts)
+        png_set_keep_unknown_chunks(decoder.png, PNG_HANDLE_CHUNK_NEVER, kMetadataChunks, sizeof kMetadataChunks / 5);
     png_read_info(decoder.png, decoder.info);
     return kCodecOk;
 }
@@ -428,6 +452,7 @@ int CodecGetPngDimensions(CodecIOHandle* source, int* width, int* height, int* b
             interlaceMethod == nullptr)
             return call.Fail(kCodecErrInvalidArgument);
         auto decoder = std::make_unique<PngDecoder>(io);
+        decoder->keepTexts = true;
         if (const int error = StartDecoder(*decoder); error != kCodecOk) return FailWithTrace(call, error, decoder->message.text);
         *width = static_cast<int>(decoder->Width());
         *height = static_cast<int>(decoder->Height());

@@ -333,7 +333,7 @@ int CheckEightBitLayout(const TiffLayout& layout)
     default: break;
     }
     // Only one sample can index the palette, and samples wider than a byte only scale down for grey.
-    if (layout.ColourSamples() != 1) return kCodecErrUnsupportedFileDepth;
+    if (layout.ColourSamples() != 1 || layout.bitsPerSample == 0) return kCodecErrUnsupportedFileDepth;
     if (layout.bitsPerSample > 8 && !(layout.bitsPerSample == 16 && IsGrey(layout))) return kCodecErrUnsupportedFileDepth;
     return kCodecOk;
 }
@@ -381,8 +381,10 @@ std::uint8_t SampleAt(const std::uint8_t* row, std::uint32_t x, const TiffLayout
         return static_cast<std::uint8_t>(value * 255u / 65535u);
     }
     if (bits == 8) return *first;
-    const unsigned shift = 8 - bits - static_cast<unsigned>(bitOffset % 8);
-    return static_cast<std::uint8_t>((*first >> shift) & ((1u << bits) - 1));
+    // Samples of 3, 5, 6 or 7 bits may run on into the next byte.
+    const unsigned firstBit = static_cast<unsigned>(bitOffset % 8);
+    const unsigned window = firstBit + bits <= 8 ? unsigned{first[0]} << 8 : unsigned{first[0]} << 8 | first[1];
+    return static_cast<std::uint8_t>((window >> (16 - bits - firstBit)) & ((1u << bits) - 1));
 }
 
 std::uint8_t* ReadEightBit(CodecCall& call, TIFF* tiff, const TiffLayout& layout, std::uint8_t* palette, int flags,
@@ -434,6 +436,8 @@ std::uint8_t* ReadOneBit(CodecCall& call, TIFF* tiff, const TiffLayout& layout, 
     const std::size_t packedBytes = (std::size_t{layout.width} + 7) / 8;
     if (rowBytes < packedBytes) return call.Fail(kCodecErrUnsupportedFileDepth);
     const std::uint8_t invert = StoresSetBitsAsWhite(layout) ? 0xFF : 0x00;
+    // Bits past the width in a row's last byte are delivered clear, inverted or not.
+    const auto lastByteMask = static_cast<std::uint8_t>(0xFF << (packedBytes * 8 - layout.width));
 
     const Orienter orienter{OrientationOf(layout, flags), layout.width, layout.height};
     codec::PixelBuffer pixels = codec::AllocPixelBuffer(orienter.OutWidth(), orienter.OutHeight(), 1);
@@ -441,7 +445,10 @@ std::uint8_t* ReadOneBit(CodecCall& call, TIFF* tiff, const TiffLayout& layout, 
     std::uint8_t* out = pixels.get();
     if (orienter.orientation == ORIENTATION_TOPLEFT) {
         for (std::uint32_t y = 0; y < layout.height; ++y)
-            for (std::size_t byte = 0; byte < packedBytes; ++byte) out[y * packedBytes + byte] = rows[y * rowBytes + byte] ^ invert;
+            for (std::size_t byte = 0; byte < packedBytes; ++byte) {
+                const std::uint8_t mask = byte + 1 == packedBytes ? lastByteMask : 0xFF;
+                out[y * packedBytes + byte] = (rows[y * rowBytes + byte] ^ invert) & mask;
+            }
     } else {
         std::vector<std::uint8_t> bits(std::size_t{layout.width} * layout.height);
         for (std::uint32_t y = 0; y < layout.height; ++y)

@@ -1,0 +1,377 @@
+#include "codec/formats/JpegCoder.h"
+
+#include "codec/CodecErrors.h"
+#include "codec/CodecThreadState.h"
+#include "tests/codec/support/CodecTestSupport.h"
+#include "tests/codec/support/PeerProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+namespace {
+
+using codec_test::Bytes;
+using codec_test::MemorySource;
+using codec_test::Quoted;
+using codec_test::RunPeer;
+using codec_test::RunPeerText;
+using codec_test::TempFile;
+
+struct Decoded {
+    Bytes pixels;
+    int width = 0;
+    int height = 0;
+    int error = 0;
+};
+
+Decoded ReadJpegBytes(const Bytes& file, int bitsPerPixel, int flags = 0)
+{
+    MemorySource source(file);
+    Decoded decoded;
+    std::uint8_t* block = CodecReadJpeg(source.Handle(), &decoded.width, &decoded.height, bitsPerPixel, flags);
+    decoded.error = CodecGetLastError();
+    decoded.pixels = codec_test::TakeBlock(block, std::size_t(decoded.width) * decoded.height * (bitsPerPixel / 8));
+    return decoded;
+}
+
+// A smooth colour picture: JPEG keeps it close, so round trips can be compared with a small tolerance.
+Bytes Gradient(int width, int height)
+{
+    Bytes pixels(std::size_t(width) * height * 3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t* pixel = &pixels[(std::size_t(y) * width + x) * 3];
+            pixel[0] = std::uint8_t(x * 255 / std::max(width - 1, 1));
+            pixel[1] = std::uint8_t(y * 255 / std::max(height - 1, 1));
+            pixel[2] = std::uint8_t(128 + (x - y) / 4);
+        }
+    return pixels;
+}
+
+Bytes WriteJpegBytes(const Bytes& pixels, int width, int height, int quality, int bitsPerPixel, int flags,
+                     const CodecDpiInfo* dpi = nullptr)
+{
+    TempFile file("out.jpg");
+    CodecIOHandle* sink = CodecOpenFileSink(file.CPath(), 0);
+    const std::int64_t size = CodecWriteJpeg(sink, pixels.data(), width, height, quality, bitsPerPixel, dpi, flags);
+    EXPECT_EQ(CodecGetLastError(), kCodecOk);
+    EXPECT_EQ(CodecCloseSink(sink), size);
+    return file.Read();
+}
+
+// ---- Files written by a peer decode as the peer decodes them ----
+
+struct PeerCase {
+    const char* name;
+    const char* makeOptions;   // convert options that produce the file
+    int fileBits;              // what the dimension query reports
+    int readBits;
+    int readFlags;
+    const char* peerFormat;    // raw format of the peer's decode
+    bool peerInverted;         // the file stores inverted inks (CMYK): compare with 255 - peer
+};
+
+constexpr PeerCase kPeerCases[] = {
+    {"grey", "-size 96x64 gradient:black-white -type Grayscale", 8, 8, 0, "gray", false},
+    {"rgb", "-size 96x64 gradient:red-blue -quality 90", 24, 24, 0, "rgb", false},
+    {"progressive", "-size 96x64 gradient:yellow-navy -interlace Plane", 24, 24, 0, "rgb", false},
+    {"cmyk", "-size 96x64 gradient:cyan-yellow -colorspace CMYK", 32, 32, kJpegReadCmykAsStored, "cmyk", true},
+};
+
+class JpegPeerFile : public testing::TestWithParam<PeerCase> {};
+
+TEST_P(JpegPeerFile, DecodesAsThePeerDoes)
+{
+    const PeerCase& c = GetParam();
+    TempFile file("peer.jpg");
+    RunPeer("convert", std::string(c.makeOptions) + " " + Quoted(file.Path()));
+    const Bytes bytes = file.Read();
+
+    MemorySource source(bytes);
+    int width = 0, height = 0, bits = 0;
+    ASSERT_EQ(CodecGetJpegDimensions(source.Handle(), &width, &height, &bits, nullptr), 1);
+    EXPECT_EQ(width, 96);
+    EXPECT_EQ(height, 64);
+    EXPECT_EQ(bits, c.fileBits);
+
+    const Decoded ours = ReadJpegBytes(bytes, c.readBits, c.readFlags);
+    ASSERT_EQ(ours.error, kCodecOk);
+    ASSERT_EQ(ours.width, 96);
+    Bytes peer = RunPeer("convert", Quoted(file.Path()) + " -depth 8 " + c.peerFormat + ":-");
+    if (c.peerInverted) std::transform(peer.begin(), peer.end(), peer.begin(), [](std::uint8_t v) { return 255 - v; });
+    EXPECT_LE(codec_test::MaxDifference(ours.pixels, peer), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jpeg, JpegPeerFile, testing::ValuesIn(kPeerCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(JpegRead, GreyAtTwentyFourBitsRepeatsTheGreyInEveryChannel)
+{
+    TempFile file("grey.jpg");
+    RunPeer("convert", "-size 50x20 gradient:black-white -type Grayscale " + Quoted(file.Path()));
+    const Decoded grey = ReadJpegBytes(file.Read(), 8);
+    const Decoded rgb = ReadJpegBytes(file.Read(), 24);
+    ASSERT_EQ(rgb.pixels.size(), grey.pixels.size() * 3);
+    for (std::size_t i = 0; i < grey.pixels.size(); ++i)
+        ASSERT_TRUE(rgb.pixels[3 * i] == grey.pixels[i] && rgb.pixels[3 * i + 1] == grey.pixels[i] && rgb.pixels[3 * i + 2] == grey.pixels[i]);
+}
+
+TEST(JpegRead, CmykAtTwentyFourBitsMultipliesEachInkByBlack)
+{
+    TempFile file("cmyk.jpg");
+    RunPeer("convert", "-size 40x30 gradient:cyan-magenta -colorspace CMYK " + Quoted(file.Path()));
+    const Decoded stored = ReadJpegBytes(file.Read(), 32, kJpegReadCmykAsStored);
+    const Decoded rgb = ReadJpegBytes(file.Read(), 24);
+    ASSERT_EQ(rgb.error, kCodecOk);
+    ASSERT_EQ(rgb.pixels.size() / 3, stored.pixels.size() / 4);
+    for (std::size_t i = 0; i < rgb.pixels.size() / 3; ++i)
+        for (int channel = 0; channel < 3; ++channel)
+            ASSERT_EQ(rgb.pixels[3 * i + channel], stored.pixels[4 * i + channel] * stored.pixels[4 * i + 3] / 255);
+}
+
+// ---- Reduced-size decoding ----
+
+struct ScaleCase {
+    int denominator;
+    int width;
+    int height;
+};
+
+class JpegScale : public testing::TestWithParam<ScaleCase> {
+protected:
+    void TearDown() override { CodecSetJpegDecodeScale(1, 1); }
+};
+
+TEST_P(JpegScale, ReportsTheScaledSize)
+{
+    static const Bytes file = WriteJpegBytes(Gradient(1600, 1200), 1600, 1200, 75, 24, 0);
+    CodecSetJpegDecodeScale(1, GetParam().denominator);
+    const Decoded decoded = ReadJpegBytes(file, 24);
+    ASSERT_EQ(decoded.error, kCodecOk);
+    EXPECT_EQ(decoded.width, GetParam().width);
+    EXPECT_EQ(decoded.height, GetParam().height);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jpeg, JpegScale, testing::Values(ScaleCase{1, 1600, 1200}, ScaleCase{2, 800, 600},
+                                                          ScaleCase{4, 400, 300}, ScaleCase{8, 200, 150}));
+
+// ---- Writing ----
+
+class JpegWrite : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        CodecSetJpegSamplingFactors(nullptr, nullptr);
+        CodecClearJpegOutputMarkers();
+    }
+    static void SetFullChroma()
+    {
+        const unsigned ones[10] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+        CodecSetJpegSamplingFactors(ones, ones);
+    }
+};
+
+TEST_F(JpegWrite, PeerReadsOurFileWithTheSamplingAskedFor)
+{
+    const Bytes source = Gradient(120, 90);
+    const CodecDpiInfo dpi{300, 150, 1};
+    for (const bool fullChroma : {true, false}) {
+        if (fullChroma) SetFullChroma();
+        else CodecSetJpegSamplingFactors(nullptr, nullptr);
+        TempFile file("ours.jpg");
+        file.Write(WriteJpegBytes(source, 120, 90, 92, 24, 0, &dpi));
+        EXPECT_EQ(RunPeerText("identify", "-format '%w %h %[jpeg:sampling-factor] %x %y' " + Quoted(file.Path())),
+                  fullChroma ? "120 90 1x1,1x1,1x1 300 150" : "120 90 2x2,1x1,1x1 300 150");
+        const Decoded ours = ReadJpegBytes(file.Read(), 24);
+        EXPECT_EQ(ours.pixels, RunPeer("convert", Quoted(file.Path()) + " -depth 8 rgb:-"));
+        EXPECT_LE(codec_test::MaxDifference(ours.pixels, source), fullChroma ? 8 : 24);
+    }
+}
+
+TEST_F(JpegWrite, DimensionQueryReportsTheWrittenDensity)
+{
+    const CodecDpiInfo written{72, 96, 2};
+    MemorySource file(WriteJpegBytes(Gradient(16, 8), 16, 8, 80, 24, 0, &written));
+    int width = 0, height = 0, bits = 0;
+    CodecDpiInfo read{};
+    ASSERT_EQ(CodecGetJpegDimensions(file.Handle(), &width, &height, &bits, &read), 1);
+    EXPECT_EQ(read.x, 72);
+    EXPECT_EQ(read.y, 96);
+    EXPECT_EQ(read.unit, 2);
+}
+
+struct WriteCase {
+    const char* name;
+    int bitsPerPixel;
+    int flags;
+    bool fullChroma;
+};
+
+constexpr WriteCase kWriteCases[] = {
+    {"baseline", 24, 0, false},
+    {"full_chroma", 24, 0, true},
+    {"progressive", 24, kJpegWriteProgressive, true},
+    {"grey", 8, 0, false},
+    {"cmyk", 32, 0, false},
+    {"no_jfif", 24, kJpegWriteNoJfif, false},
+};
+
+class JpegWriteCase : public JpegWrite, public testing::WithParamInterface<WriteCase> {};
+
+// The quality search measures candidates in a counting sink; the file written later must have that size.
+TEST_P(JpegWriteCase, CountingSinkMeasuresWhatAFileReceivesAndTheFileReadsBack)
+{
+    const WriteCase& c = GetParam();
+    if (c.fullChroma) SetFullChroma();
+    const int width = 333, height = 201;
+    const Bytes rgb = Gradient(width, height);
+    Bytes pixels;
+    for (std::size_t i = 0; i < rgb.size(); i += 3)
+        for (int channel = 0; channel < c.bitsPerPixel / 8; ++channel) pixels.push_back(rgb[i + channel % 3]);
+
+    CodecIOHandle* counter = CodecOpenCountingSink(0);
+    const std::int64_t counted = CodecWriteJpeg(counter, pixels.data(), width, height, 92, c.bitsPerPixel, nullptr, c.flags);
+    ASSERT_GT(counted, 0);
+    EXPECT_EQ(CodecCloseSink(counter), counted);
+    const Bytes file = WriteJpegBytes(pixels, width, height, 92, c.bitsPerPixel, c.flags);
+    EXPECT_EQ(std::int64_t(file.size()), counted);
+
+    const Decoded back = ReadJpegBytes(file, c.bitsPerPixel, c.bitsPerPixel == 32 ? kJpegReadCmykAsStored : 0);
+    ASSERT_EQ(back.error, kCodecOk);
+    EXPECT_EQ(back.width, width);
+    EXPECT_EQ(back.height, height);
+    EXPECT_LE(codec_test::MaxDifference(back.pixels, pixels), 40);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jpeg, JpegWriteCase, testing::ValuesIn(kWriteCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(JpegWrite, OutputMarkersAreWrittenUntilCleared)
+{
+    const Bytes pixels = Gradient(8, 8);
+    codec::CurrentThreadState()->jpeg.outputMarkers.push_back({0xFE, {'h', 'e', 'l', 'l', 'o'}});
+    TempFile file("marked.jpg");
+    file.Write(WriteJpegBytes(pixels, 8, 8, 90, 24, 0));
+    EXPECT_EQ(RunPeerText("identify", "-format %c " + Quoted(file.Path())), "hello");
+    EXPECT_EQ(CodecClearJpegOutputMarkers(), 1);
+    file.Write(WriteJpegBytes(pixels, 8, 8, 90, 24, 0));
+    EXPECT_EQ(RunPeerText("identify", "-format %c " + Quoted(file.Path())), "");
+}
+
+TEST(JpegWriteArguments, RefusesWhatCannotBeEncoded)
+{
+    const Bytes pixels(64 * 3);
+    CodecIOHandle* sink = CodecOpenCountingSink(0);
+    for (const auto& [width, height, bits] : {std::tuple{0, 8, 24}, std::tuple{8, 0, 24}, std::tuple{8, 8, 16}}) {
+        EXPECT_EQ(CodecWriteJpeg(sink, pixels.data(), width, height, 90, bits, nullptr, 0), 0);
+        EXPECT_EQ(CodecGetLastError(), kCodecErrInvalidArgument);
+    }
+    EXPECT_EQ(CodecWriteJpeg(sink, nullptr, 8, 8, 90, 24, nullptr, 0), 0);
+    EXPECT_EQ(CodecGetLastError(), kCodecErrInvalidArgument);
+    CodecCloseSink(sink);
+    EXPECT_EQ(CodecWriteJpeg(nullptr, pixels.data(), 8, 8, 90, 24, nullptr, 0), 0);
+    EXPECT_EQ(CodecGetLastError(), kCodecErrInvalidArgument);
+}
+
+TEST(JpegWriteArguments, AFullSinkFailsWithTheWriteCode)
+{
+    const Bytes pixels = Gradient(64, 64);
+    Bytes block(100);
+    CodecIOHandle* sink = CodecOpenMemorySink(block.data(), block.size());
+    EXPECT_EQ(CodecWriteJpeg(sink, pixels.data(), 64, 64, 90, 24, nullptr, 0), 0);
+    EXPECT_EQ(CodecGetLastError(), kCodecErrWriteFailed);
+    CodecCloseSink(sink);
+}
+
+// ---- Malformed input ----
+
+Bytes SmallJpeg(int flags = 0)
+{
+    return WriteJpegBytes(Gradient(64, 48), 64, 48, 85, 24, flags);
+}
+
+Bytes Truncated(Bytes file)
+{
+    file.resize(file.size() / 2);
+    return file;
+}
+
+// The frame header claims 60000 x 60000 pixels: far over the pixel budget.
+Bytes HugeFrame(Bytes file)
+{
+    for (std::size_t i = 0; i + 8 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xC0) {
+            file[i + 5] = file[i + 7] = 0xEA;
+            file[i + 6] = file[i + 8] = 0x60;
+            break;
+        }
+    return file;
+}
+
+// A progressive file whose first scan is repeated `copies` times: each repeat is decodable (with a
+// warning), so only the scan limit stops it.
+Bytes ManyScans(Bytes file, int copies)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0; i + 1 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xDA) {
+            start = i;
+            break;
+        }
+    std::size_t end = start + 2;
+    while (end + 1 < file.size() && !(file[end] == 0xFF && file[end + 1] != 0 && (file[end + 1] < 0xD0 || file[end + 1] > 0xD7))) ++end;
+    const Bytes scan(file.begin() + std::ptrdiff_t(start), file.begin() + std::ptrdiff_t(end));
+    for (int copy = 0; copy < copies; ++copy) file.insert(file.begin() + std::ptrdiff_t(end), scan.begin(), scan.end());
+    return file;
+}
+
+struct MalformedCase {
+    const char* name;
+    std::function<Bytes()> file;
+    int bitsPerPixel;
+    int error;
+};
+
+const MalformedCase kMalformedCases[] = {
+    {"not_a_jpeg", [] { return codec_test::BytesOf("GIF89a this is no JPEG at all"); }, 24, kCodecErrJpegDecode},
+    {"truncated", [] { return Truncated(SmallJpeg()); }, 24, kCodecErrJpegDecode},
+    {"truncated_progressive", [] { return Truncated(SmallJpeg(kJpegWriteProgressive)); }, 24, kCodecErrJpegDecode},
+    {"over_pixel_budget", [] { return HugeFrame(SmallJpeg()); }, 24, kCodecErrOutOfMemory},
+    {"too_many_scans", [] { return ManyScans(SmallJpeg(kJpegWriteProgressive), 150); }, 24, kCodecErrJpegDecode},
+    {"rgb_at_32_bits", [] { return SmallJpeg(); }, 32, kCodecErrJpegDecode},
+    {"rgb_at_8_bits", [] { return SmallJpeg(); }, 8, kCodecErrJpegDecode},
+    {"unsupported_depth", [] { return SmallJpeg(); }, 16, kCodecErrInvalidArgument},
+};
+
+class JpegMalformed : public testing::TestWithParam<MalformedCase> {};
+
+TEST_P(JpegMalformed, GivesItsCodeAndNoPixels)
+{
+    MemorySource source(GetParam().file());
+    int width = -1, height = -1;
+    EXPECT_EQ(CodecReadJpeg(source.Handle(), &width, &height, GetParam().bitsPerPixel, 0), nullptr);
+    EXPECT_EQ(CodecGetLastError(), GetParam().error);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jpeg, JpegMalformed, testing::ValuesIn(kMalformedCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(JpegHostile, RepeatedScansDecodeBelowTheScanLimit)
+{
+    // The same construction with fewer repeats decodes: the limit, not the construction, refuses it.
+    const Decoded decoded = ReadJpegBytes(ManyScans(SmallJpeg(kJpegWriteProgressive), 50), 24);
+    EXPECT_EQ(decoded.error, kCodecOk);
+    EXPECT_EQ(decoded.width, 64);
+}
+
+TEST(JpegHostile, NullHandleIsAnInvalidArgument)
+{
+    int width = 0, height = 0, bits = 0;
+    EXPECT_EQ(CodecGetJpegDimensions(nullptr, &width, &height, &bits, nullptr), 0);
+    EXPECT_EQ(CodecGetLastError(), kCodecErrInvalidArgument);
+}
+
+}  // namespace

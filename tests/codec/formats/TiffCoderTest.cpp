@@ -1,0 +1,396 @@
+#include "codec/formats/TiffCoder.h"
+
+#include "codec/CodecErrors.h"
+#include "codec/CodecThreadState.h"
+#include "tests/codec/support/CodecTestSupport.h"
+#include "tests/codec/support/PeerProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <functional>
+#include <initializer_list>
+#include <utility>
+#include <string>
+
+namespace {
+
+using codec_test::Bytes;
+using codec_test::MemorySource;
+using codec_test::Quoted;
+using codec_test::RunPeer;
+using codec_test::RunPeerText;
+using codec_test::TempFile;
+
+using Palette = std::array<std::uint8_t, 256 * 4>;
+
+struct Decoded {
+    Bytes pixels;
+    Palette palette{};
+    int width = 0;
+    int height = 0;
+    int error = 0;
+};
+
+Decoded ReadTiffBytes(const Bytes& file, int bitsPerPixel, int page = 0, int flags = 0)
+{
+    MemorySource source(file);
+    Decoded decoded;
+    std::uint8_t* block =
+        CodecReadTiff(source.Handle(), &decoded.width, &decoded.height, bitsPerPixel, decoded.palette.data(), page, flags);
+    decoded.error = CodecGetLastError();
+    decoded.pixels = codec_test::TakeBlock(block, (std::size_t(decoded.width) * bitsPerPixel + 7) / 8 * decoded.height);
+    return decoded;
+}
+
+// Red, green, blue rows of what a decode shows: indices looked up in the palette (blue, green, red).
+Bytes ShownRgb(const Decoded& decoded, int bitsPerPixel)
+{
+    if (bitsPerPixel == 24) return decoded.pixels;
+    Bytes rgb;
+    const std::size_t rowBytes = (std::size_t(decoded.width) * bitsPerPixel + 7) / 8;
+    for (int y = 0; y < decoded.height; ++y)
+        for (int x = 0; x < decoded.width; ++x) {
+            const std::uint8_t* row = &decoded.pixels[y * rowBytes];
+            const int index = bitsPerPixel == 1 ? (row[x / 8] >> (7 - x % 8)) & 1 : row[x];
+            rgb.insert(rgb.end(), {decoded.palette[4 * index + 2], decoded.palette[4 * index + 1], decoded.palette[4 * index]});
+        }
+    return rgb;
+}
+
+// A peer-made TIFF, optionally edited afterwards by libtiff's tools: "tiffset ARGS" changes or removes
+// tags in place, "tiffcp ARGS" copies it with another layout.
+Bytes PeerTiff(const std::string& options, const std::string& edit = "")
+{
+    TempFile file("peer.tif");
+    TempFile copy("copy.tif");
+    RunPeer("convert", options + " " + Quoted(file.Path()));
+    if (edit.empty()) return file.Read();
+    const std::string program = edit.substr(0, edit.find(' ')), arguments = edit.substr(edit.find(' ') + 1);
+    if (program == "tiffcp") {
+        RunPeer(program, arguments + " " + Quoted(file.Path()) + " " + Quoted(copy.Path()));
+        return copy.Read();
+    }
+    RunPeer(program, arguments + " " + Quoted(file.Path()));
+    return file.Read();
+}
+
+Bytes PeerDecode(const Bytes& tiff, const std::string& options)
+{
+    TempFile file("decode.tif");
+    file.Write(tiff);
+    return RunPeer("convert", Quoted(file.Path()) + " " + options + " -depth 8 rgb:-");
+}
+
+// ---- Files written by a peer decode as the peer decodes them ----
+
+struct PeerCase {
+    const char* name;
+    const char* makeOptions;
+    const char* edit;         // libtiff tool run over the peer's file, or ""
+    int readBits;
+    int width;                // as delivered
+    int height;
+    int tolerance;
+};
+
+constexpr char kRgb[] = "-size 40x30 gradient:red-blue -depth 8 -fill white -draw 'point 3,2'";
+constexpr char kPalette[] = "-size 40x30 gradient:red-blue -depth 8 -colors 16 -type Palette";
+constexpr char kGrey[] = "-size 40x30 gradient: -type Grayscale -depth 8";
+constexpr char kBilevelGroup4[] = "-size 40x30 pattern:checkerboard -monochrome -compress Group4";
+constexpr char kBilevel[] = "-size 40x30 pattern:checkerboard -fill white -draw 'rectangle 0,0 5,3' -monochrome -depth 1";
+
+const PeerCase kPeerCases[] = {
+    {"rgb_lzw", kRgb, "tiffcp -c lzw", 24, 40, 30, 0},
+    {"rgb_tiled", kRgb, "tiffcp -c lzw -t -w 16 -l 16", 24, 40, 30, 0},
+    {"rgb_planes_separate", kRgb, "tiffcp -p separate", 24, 40, 30, 0},
+    {"palette", kPalette, "", 8, 40, 30, 0},
+    {"palette_tiled", kPalette, "tiffcp -t -w 16 -l 16", 8, 40, 30, 0},
+    {"palette_at_24_bits", kPalette, "", 24, 40, 30, 1},
+    {"grey_min_is_white", kGrey, "tiffset -s 262 0", 8, 40, 30, 0},
+    {"grey_4_bit", "-size 40x30 gradient: -type Grayscale -depth 4", "", 8, 40, 30, 0},
+    {"grey_16_bit", "-size 40x30 gradient: -type Grayscale -depth 16", "", 8, 40, 30, 1},
+    {"bilevel_group4", kBilevel, "tiffcp -c g4", 1, 40, 30, 0},
+    {"bilevel_group4_without_photometric", kBilevelGroup4, "tiffset -u 262", 1, 40, 30, 0},
+    {"bilevel_min_is_black", kBilevel, "", 1, 40, 30, 0},
+    {"bilevel_min_is_white", kBilevel, "tiffset -s 262 0", 1, 40, 30, 0},
+    {"orientation_3", kRgb, "tiffset -s 274 3", 24, 40, 30, 0},
+    {"orientation_6", kRgb, "tiffset -s 274 6", 24, 30, 40, 0},
+    {"orientation_6_palette", kPalette, "tiffset -s 274 6", 8, 30, 40, 0},
+    {"orientation_5_bilevel", kBilevel, "tiffset -s 274 5", 1, 30, 40, 0},
+    {"orientation_8_bilevel", kBilevel, "tiffset -s 274 8", 1, 30, 40, 0},
+};
+
+class TiffPeerFile : public testing::TestWithParam<PeerCase> {};
+
+TEST_P(TiffPeerFile, DecodesAsThePeerDoes)
+{
+    const PeerCase& c = GetParam();
+    const Bytes file = PeerTiff(c.makeOptions, c.edit);
+    const Decoded ours = ReadTiffBytes(file, c.readBits);
+    ASSERT_EQ(ours.error, kCodecOk);
+    EXPECT_EQ(ours.width, c.width);
+    EXPECT_EQ(ours.height, c.height);
+    // The peer turns the picture the way the Orientation tag asks. A bilevel file without Photometric
+    // is fax data: the peer is shown the file as it was before the tag was removed.
+    const bool photometricRemoved = std::string(c.edit) == "tiffset -u 262";
+    const Bytes oracle = photometricRemoved ? PeerTiff(c.makeOptions) : file;
+    EXPECT_LE(codec_test::MaxDifference(ShownRgb(ours, c.readBits), PeerDecode(oracle, "-auto-orient")), c.tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tiff, TiffPeerFile, testing::ValuesIn(kPeerCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TiffRead, FlagIgnoresTheOrientationTag)
+{
+    const Decoded turned = ReadTiffBytes(PeerTiff(kRgb, "tiffset -s 274 6"), 24, 0, kTiffReadIgnoreOrientation);
+    ASSERT_EQ(turned.error, kCodecOk);
+    EXPECT_EQ(turned.width, 40);
+    EXPECT_EQ(turned.pixels, ReadTiffBytes(PeerTiff(kRgb), 24).pixels);
+}
+
+TEST(TiffRead, PaletteAndRampEntriesFollowPhotometric)
+{
+    const Decoded whiteIsZero = ReadTiffBytes(PeerTiff(kGrey, "tiffset -s 262 0"), 8);
+    ASSERT_EQ(whiteIsZero.error, kCodecOk);
+    for (int index : {0, 1, 128, 255}) EXPECT_EQ(whiteIsZero.palette[4 * index], 255 - index);
+    const Decoded fourBitPalette = ReadTiffBytes(PeerTiff("-size 8x8 gradient:red-blue -colors 16 -type Palette -depth 4"), 8);
+    ASSERT_EQ(fourBitPalette.error, kCodecOk);
+    for (int index = 16; index < 256; ++index) ASSERT_EQ(fourBitPalette.palette[4 * index + 2], 0) << index;
+    const Decoded bilevel = ReadTiffBytes(PeerTiff(kBilevel), 1);
+    EXPECT_EQ((std::array{bilevel.palette[0], bilevel.palette[4]}), (std::array<std::uint8_t, 2>{255, 0}));
+}
+
+TEST(TiffQuery, ReportsSizeDepthResolutionAndPages)
+{
+    TempFile fax("fax.tif"), colour("colour.tif"), file("pages.tif");
+    RunPeer("convert", std::string(kBilevelGroup4) + " -density 204x98 -units PixelsPerInch " + Quoted(fax.Path()));
+    RunPeer("convert", "-size 40x30 gradient:red-blue -depth 8 " + Quoted(colour.Path()));
+    RunPeer("tiffcp", Quoted(fax.Path()) + " " + Quoted(colour.Path()) + " " + Quoted(file.Path()));
+    MemorySource source(file.Read());
+    int width = 0, height = 0, bits = 0;
+    CodecDpiInfo dpi{};
+    ASSERT_EQ(CodecGetTiffDimensions(source.Handle(), 0, &width, &height, &bits, &dpi), 1);
+    EXPECT_EQ((std::array{width, height, bits}), (std::array{40, 30, 1}));
+    EXPECT_EQ((std::array{dpi.x, dpi.y, dpi.unit}), (std::array{204, 98, 2}));
+    ASSERT_EQ(CodecGetTiffDimensions(source.Handle(), 1, &width, &height, &bits, nullptr), 1);
+    EXPECT_EQ(bits, 24);
+    EXPECT_EQ(CodecGetTiffDimensions(source.Handle(), 2, &width, &height, &bits, nullptr), 0);
+    EXPECT_EQ(CodecGetLastError(), kCodecErrInvalidArgument);
+}
+
+// ---- Writing ----
+
+struct WriteCase {
+    const char* name;
+    int bitsPerPixel;
+    int compression;
+    int flags;
+    int readBits;
+    int tolerance;            // our decode against the source
+};
+
+constexpr WriteCase kWriteCases[] = {
+    {"rgb", 24, 1, 0, 24, 0},
+    {"rgb_lzw_predictor", 24, 5, kTiffWritePredictor, 24, 0},
+    {"rgb_deflate", 24, 8, 0, 24, 0},
+    {"rgb_packbits", 24, 32773, 0, 24, 0},
+    {"rgb_jpeg", 24, 7, 0, 24, 64},
+    {"rgb_fax_compression_falls_back", 24, 4, 0, 24, 0},
+    {"rgb_alpha", 32, 5, 0, 32, 0},
+    {"palette_8_bit", 8, 1, 0, 8, 0},
+    {"palette_4_bit", 4, 32773, 0, 8, 0},
+    {"grey_8_bit", 8, 5, kTiffWriteGrey, 8, 0},
+    {"bilevel_group4", 1, 4, 0, 1, 0},
+    {"bilevel_min_is_black", 1, 0, kTiffWriteMinIsBlack, 1, 0},
+};
+
+// Source pixels: a smooth picture in every layout (opaque where there is alpha).
+Bytes SourcePixels(int width, int height, int bitsPerPixel)
+{
+    Bytes pixels;
+    const std::size_t rowBytes = (std::size_t(width) * bitsPerPixel + 7) / 8;
+    for (int y = 0; y < height; ++y)
+        for (std::size_t byte = 0; byte < rowBytes; ++byte) {
+            const int channel = bitsPerPixel >= 24 ? int(byte % (bitsPerPixel / 8)) : 0;
+            std::uint8_t value = std::uint8_t(channel == 3 ? 255 : (byte * 255 / rowBytes + y * 3 + channel * 60) % 256);
+            if (bitsPerPixel == 4) value = std::uint8_t((byte + y) % 16 << 4 | (byte + 1) % 16);
+            if (bitsPerPixel == 1) value = std::uint8_t(0xF0 >> (y % 4));
+            pixels.push_back(value);
+        }
+    return pixels;
+}
+
+Palette SourcePalette()
+{
+    Palette palette{};
+    for (int index = 0; index < 256; ++index)
+        palette[4 * index] = std::uint8_t(index), palette[4 * index + 1] = std::uint8_t(255 - index), palette[4 * index + 2] = std::uint8_t(index * 7);
+    return palette;
+}
+
+// What the reader gives back for written bilevel rows: the padding bits of each row's last byte clear,
+// and every bit inverted when the file says min-is-black (the reader delivers a set bit as black).
+Bytes BilevelAsRead(Bytes rows, int width, bool minIsBlack)
+{
+    const std::size_t rowBytes = (std::size_t(width) + 7) / 8;
+    const auto lastByteMask = std::uint8_t(0xFF << (rowBytes * 8 - std::size_t(width)));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (minIsBlack) rows[i] = std::uint8_t(~rows[i]);
+        if (i % rowBytes == rowBytes - 1) rows[i] &= lastByteMask;
+    }
+    return rows;
+}
+
+class TiffWrite : public testing::TestWithParam<WriteCase> {};
+
+TEST_P(TiffWrite, PeerAndWeReadBackWhatWasWritten)
+{
+    const WriteCase& c = GetParam();
+    const int width = 45, height = 33;
+    const Bytes pixels = SourcePixels(width, height, c.bitsPerPixel);
+    const Palette palette = SourcePalette();
+    const CodecDpiInfo dpi{300, 200, 2};
+
+    CodecIOHandle* counter = CodecOpenCountingSink(0);
+    const std::int64_t counted = CodecWriteTiff(counter, pixels.data(), width, height, c.bitsPerPixel, palette.data(), c.compression, &dpi, c.flags);
+    EXPECT_EQ(CodecGetLastError(), kCodecOk);
+    CodecCloseSink(counter);
+    TempFile file("ours.tif");
+    CodecIOHandle* sink = CodecOpenFileSink(file.CPath(), 0);
+    const std::int64_t size = CodecWriteTiff(sink, pixels.data(), width, height, c.bitsPerPixel, palette.data(), c.compression, &dpi, c.flags);
+    CodecCloseSink(sink);
+    ASSERT_GT(size, 0);
+    EXPECT_EQ(size, counted);
+    EXPECT_EQ(std::int64_t(file.Read().size()), size);
+
+    EXPECT_EQ(RunPeerText("identify", "-format '%w %h %x %y %U' " + Quoted(file.Path())), "45 33 300 200 PixelsPerInch");
+    const Decoded ours = ReadTiffBytes(file.Read(), c.readBits);
+    ASSERT_EQ(ours.error, kCodecOk);
+    ASSERT_EQ(ours.width, width);
+    if (c.readBits == 8 && c.bitsPerPixel == 4) {
+        for (int i = 0; i < width * height; ++i) {
+            ASSERT_EQ(ours.pixels[i], (pixels[i / width * 23 + i % width / 2] >> (i % width % 2 == 0 ? 4 : 0)) & 15);
+        }
+    } else if (c.bitsPerPixel == 1) {
+        EXPECT_EQ(ours.pixels, BilevelAsRead(pixels, width, (c.flags & kTiffWriteMinIsBlack) != 0));
+    } else {
+        EXPECT_LE(codec_test::MaxDifference(ours.pixels, pixels), c.tolerance);
+    }
+    if (c.readBits != 32) {
+        EXPECT_LE(codec_test::MaxDifference(ShownRgb(ours, c.readBits), RunPeer("convert", Quoted(file.Path()) + " -depth 8 rgb:-")), 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Tiff, TiffWrite, testing::ValuesIn(kWriteCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TiffWriteTags, SoftwareNamesTheCodecLayerAndLibtiff)
+{
+    const Bytes pixels = SourcePixels(8, 8, 24);
+    TempFile file("tags.tif");
+    CodecIOHandle* sink = CodecOpenFileSink(file.CPath(), 0);
+    ASSERT_GT(CodecWriteTiff(sink, pixels.data(), 8, 8, 24, nullptr, 1, nullptr, 0), 0);
+    CodecCloseSink(sink);
+    const std::string info = RunPeerText("tiffinfo", Quoted(file.Path()));
+    EXPECT_NE(info.find("Software: Lumatrine NR codec layer (0.1.0), using LIBTIFF, Version 4."), std::string::npos) << info;
+    EXPECT_NE(info.find("Resolution: 1, 1 (unitless)"), std::string::npos) << info;
+}
+
+TEST(TiffWriteTags, ThreadOptionsReachTheFile)
+{
+    CodecTiffOptions& options = codec::CurrentThreadState()->tiff;
+    options.rowsPerStrip = 7;
+    options.orientation = 3;
+    options.softwareText = "custom writer";
+    const Bytes pixels = SourcePixels(16, 16, 24);
+    TempFile file("options.tif");
+    CodecIOHandle* sink = CodecOpenFileSink(file.CPath(), 0);
+    const std::int64_t size = CodecWriteTiff(sink, pixels.data(), 16, 16, 24, nullptr, 1, nullptr, 0);
+    CodecCloseSink(sink);
+    options = CodecTiffOptions{};
+    ASSERT_GT(size, 0);
+    const std::string info = RunPeerText("tiffinfo", Quoted(file.Path()));
+    for (const char* line : {"Rows/Strip: 7", "Orientation: row 0 bottom, col 0 rhs", "Software: custom writer"})
+        EXPECT_NE(info.find(line), std::string::npos) << line << " not in " << info;
+}
+
+TEST(TiffWriteTags, RefusesWhatCannotBeWritten)
+{
+    const Bytes pixels(64 * 64 * 4);
+    CodecIOHandle* sink = CodecOpenCountingSink(0);
+    for (const auto& [bits, compression, palette] :
+         {std::tuple{16, 1, false}, std::tuple{8, 1, false}, std::tuple{24, 12345, false}}) {
+        EXPECT_EQ(CodecWriteTiff(sink, pixels.data(), 8, 8, bits, palette ? pixels.data() : nullptr, compression, nullptr, 0), 0);
+        EXPECT_EQ(CodecGetLastError(), kCodecErrInvalidArgument);
+    }
+    CodecCloseSink(sink);
+    Bytes block(100);
+    CodecIOHandle* small = CodecOpenMemorySink(block.data(), block.size());
+    EXPECT_EQ(CodecWriteTiff(small, pixels.data(), 64, 64, 24, nullptr, 1, nullptr, 0), 0);
+    EXPECT_NE(CodecGetLastError(), kCodecOk);
+    CodecCloseSink(small);
+}
+
+// ---- Malformed input ----
+
+// The first directory of a little-endian file with single-valued SHORT or LONG tags set to new values
+// (no tool rewrites strip offsets or sizes that do not fit the picture).
+Bytes WithTags(Bytes file, std::initializer_list<std::pair<std::uint16_t, std::uint32_t>> tags)
+{
+    const auto load16 = [&](std::size_t at) { return std::uint32_t(file.at(at) | file.at(at + 1) << 8); };
+    const std::size_t directory = load16(4) | load16(6) << 16;
+    for (std::uint32_t entry = 0; entry < load16(directory); ++entry) {
+        const std::size_t at = directory + 2 + 12 * entry;
+        for (const auto& [tag, value] : tags) {
+            if (load16(at) != tag) continue;
+            const int bytes = load16(at + 2) == 3 ? 2 : 4;
+            for (int i = 0; i < bytes; ++i) file.at(at + 8 + i) = std::uint8_t(value >> (8 * i));
+        }
+    }
+    return file;
+}
+
+constexpr std::uint16_t kImageWidth = 256, kImageLength = 257, kStripOffsets = 273, kRowsPerStrip = 278;
+
+const std::string kOneStripRgb = "-size 40x30 gradient:red-blue -compress None -define tiff:rows-per-strip=30";
+const std::string kOneStripBilevel = "-size 40x30 pattern:checkerboard -monochrome -depth 1 -compress None -define tiff:rows-per-strip=30";
+
+struct MalformedCase {
+    const char* name;
+    std::function<Bytes()> file;
+    int bitsPerPixel;
+    int page;
+    bool withPalette;
+    int error;
+};
+
+const MalformedCase kMalformedCases[] = {
+    {"not_a_tiff", [] { return codec_test::BytesOf("II*\0 this is not a TIFF file"); }, 24, 0, true, kCodecErrTiff},
+    {"missing_page", [] { return PeerTiff(kOneStripRgb); }, 24, 1, true, kCodecErrInvalidArgument},
+    {"strip_past_the_end", [] { return WithTags(PeerTiff(kOneStripRgb), {{kStripOffsets, 100000}}); }, 24, 0, true, kCodecErrTiff},
+    {"strip_past_the_end_at_8_bits", [] { return WithTags(PeerTiff("-size 40x30 gradient: -type Grayscale -compress None -define tiff:rows-per-strip=30"), {{kStripOffsets, 100000}}); }, 8, 0, true, kCodecErrTiff},
+    {"bilevel_strip_past_the_end", [] { return WithTags(PeerTiff(kOneStripBilevel), {{kStripOffsets, 100000}}); }, 1, 0, true, kCodecErrReadFailed},
+    {"over_pixel_budget", [] { return WithTags(PeerTiff("-size 40x30 gradient:red-blue -compress LZW -define tiff:rows-per-strip=30"), {{kImageWidth, 20000}, {kImageLength, 20000}, {kRowsPerStrip, 20000}}); }, 24, 0, true, kCodecErrOutOfMemory},
+    {"rgb_at_8_bits", [] { return PeerTiff(kOneStripRgb); }, 8, 0, true, kCodecErrUnsupportedFileDepth},
+    {"rgb_at_1_bit", [] { return PeerTiff(kOneStripRgb); }, 1, 0, true, kCodecErrUnsupportedFileDepth},
+    {"grey_at_8_bits_without_palette", [] { return PeerTiff(kOneStripBilevel); }, 8, 0, false, kCodecErrInvalidArgument},
+    {"unsupported_depth", [] { return PeerTiff(kOneStripRgb); }, 16, 0, true, kCodecErrInvalidArgument},
+};
+
+class TiffMalformed : public testing::TestWithParam<MalformedCase> {};
+
+TEST_P(TiffMalformed, GivesItsCodeAndNoPixels)
+{
+    const MalformedCase& c = GetParam();
+    MemorySource source(c.file());
+    Palette palette{};
+    int width = -1, height = -1;
+    EXPECT_EQ(CodecReadTiff(source.Handle(), &width, &height, c.bitsPerPixel, c.withPalette ? palette.data() : nullptr, c.page, 0), nullptr);
+    EXPECT_EQ(CodecGetLastError(), c.error);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tiff, TiffMalformed, testing::ValuesIn(kMalformedCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
