@@ -69,11 +69,12 @@ int ReadTgaHeader(ByteReader& in, TgaHeader& header)
 }
 
 // What decoding pixels needs beyond that: a picture, a depth the pixel encodings cover, and for
-// colour-mapped images a map to index with 8- or 16-bit indices.
+// colour-mapped images a map with entries to index with 8- or 16-bit indices.
 int CheckTgaPixelLayout(const TgaHeader& header)
 {
     if (header.width == 0 || header.height == 0 || !IsPixelDepth(header.pixelBits)) return kCodecErrTgaType;
-    if (header.ColourMapped() && (!header.HasColourMap() || header.pixelBits > 16)) return kCodecErrTgaType;
+    if (header.ColourMapped() && (!header.HasColourMap() || header.mapLength == 0 || header.pixelBits > 16))
+        return kCodecErrTgaType;
     return kCodecOk;
 }
 
