@@ -169,8 +169,8 @@ CodecDpiInfo ResolutionOf(std::span<const std::uint8_t> resources)
 enum class Placement {
     kIndices,          // 8-bit output: the sample is the palette index
     kThroughPalette,   // 24-bit output of a palette mode: the sample's palette colour
-    kChannel,          // one byte of each pixel, at the channel's number
-    kInkScale,         // CMYK black at 24 bits: scales the cyan, magenta and yellow already stored
+    kChannel,          // one byte of each pixel, at the channel's number; at 24 bits CMYK black instead
+                       // scales the cyan, magenta and yellow already stored
 };
 
 struct ReadPlan {
@@ -273,8 +273,8 @@ void PlaceRow(std::span<const std::uint8_t> samples, const ReadPlan& plan, std::
     }
 }
 
-// Decodes the planned channels into `pixels`. Every byte the file must hold is checked against the
-// input before the caller allocates: DecodeImage is only reached after CheckDataSize.
+// Decodes the planned channels into `pixels`. Prepare checks every byte the file must hold against the
+// input before the caller allocates; Decode runs only after it succeeded.
 class PsdImageData {
 public:
     PsdImageData(ByteReader& in, const PsdHeader& header, const ReadPlan& plan)
@@ -288,8 +288,8 @@ public:
     int Prepare()
     {
         const std::uint64_t plannedRows = std::uint64_t{plan_.channels} * header_.height;
-        if (header_.compression == kRawData)
-            return plannedRows * storedRowBytes_ <= in_.Remaining() ? kCodecOk : kCodecErrReadFailed;
+        if (header_.compression == kRawData)   // divided, not multiplied: a 4-gigapixel row must not wrap
+            return storedRowBytes_ <= in_.Remaining() / plannedRows ? kCodecOk : kCodecErrReadFailed;
 
         const std::uint64_t tableRows = std::uint64_t{header_.channels} * header_.height;
         if (tableRows * 2 > in_.Remaining()) return kCodecErrReadFailed;
@@ -344,6 +344,22 @@ private:
     const std::uint64_t storedRowBytes_;
     std::vector<std::uint16_t> rowCounts_;   // PackBits byte counts of the planned rows, channel by channel
 };
+
+// The channels and colour mode a flat file gets for each depth the writer takes.
+struct FlatLayout {
+    std::uint16_t channels;
+    std::uint16_t mode;
+};
+
+std::optional<FlatLayout> FlatLayoutFor(int bitsPerPixel)
+{
+    switch (bitsPerPixel) {
+    case 8: return FlatLayout{1, kPsdModeIndexed};
+    case 24: return FlatLayout{3, kPsdModeRgb};
+    case 32: return FlatLayout{4, kPsdModeCmyk};
+    default: return std::nullopt;
+    }
+}
 
 bool WriteBe16(codec::CCodecIO& io, std::uint16_t value)
 {
@@ -455,13 +471,11 @@ std::int64_t CodecWritePsd(CodecIOHandle* sink, const std::uint8_t* pixels, int 
     return codec::RunCodecEntry(sink, [&](codec::CodecCall& call, codec::CCodecIO& io) -> std::int64_t {
         call.exceptionCode = kCodecErrWriteFailed;
         if (pixels == nullptr) return call.Fail(kCodecErrInvalidArgument);
-        std::uint16_t channels = 0;
-        std::uint16_t mode = 0;
-        if (bitsPerPixel == 8 && palette != nullptr) channels = 1, mode = kPsdModeIndexed;
-        else if (bitsPerPixel == 24) channels = 3, mode = kPsdModeRgb;
-        else if (bitsPerPixel == 32) channels = 4, mode = kPsdModeCmyk;
-        else return call.Fail(kCodecErrInvalidArgument);
+        const std::optional<FlatLayout> layout = FlatLayoutFor(bitsPerPixel);
+        if (!layout || (bitsPerPixel == 8 && palette == nullptr)) return call.Fail(kCodecErrInvalidArgument);
         if (!codec::RasterBytes(width, height, static_cast<unsigned>(bitsPerPixel))) return call.Fail(kCodecErrInvalidArgument);
+        const std::uint16_t channels = layout->channels;
+        const std::uint16_t mode = layout->mode;
 
         const auto columns = static_cast<std::uint32_t>(width);
         const auto rows = static_cast<std::uint32_t>(height);

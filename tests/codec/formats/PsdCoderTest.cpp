@@ -264,11 +264,15 @@ TEST(PsdWriter, IndexedFileKeepsIndicesAndTable)
 
 TEST(PsdWriter, CmykFileReadsBackAsStoredAndConverted)
 {
+    RequireImageMagick();
     const Bytes cmyk = {255, 255, 255, 255, 0, 0, 0, 255, 200, 100, 50, 128};
-    const Bytes file = WritePsd(cmyk, 3, 1, 32);
-    EXPECT_EQ(ReadPsd(file, 32, kPsdReadCmyk).pixels, cmyk);
+    TempFile file("ours.psd");
+    file.Write(WritePsd(cmyk, 3, 1, 32));
+    EXPECT_EQ(ReadPsd(file.Read(), 32, kPsdReadCmyk).pixels, cmyk);
     // red = C x K / 255 with the channels stored inverted: 255 is no ink.
-    EXPECT_EQ(ReadPsd(file, 24).pixels, (Bytes{255, 255, 255, 0, 0, 0, 100, 50, 25}));
+    const Bytes rgb = {255, 255, 255, 0, 0, 0, 100, 50, 25};
+    EXPECT_EQ(ReadPsd(file.Read(), 24).pixels, rgb);
+    EXPECT_LE(LargestDifference(PeerDecode(file).pixels, rgb), 1);
 }
 
 struct WriterRefusal {
@@ -469,6 +473,9 @@ const BadCase kBadCases[] = {
     {"layers_past_the_end", [] { Bytes f = SmallRgb().Build(); f[34] = 1; return f; }(), 24, kCodecErrReadFailed},
     {"raw_data_cut_short", TruncatedBy(1), 24, kCodecErrReadFailed},
     {"header_cut_short", TruncatedBy(30), 24, kCodecErrReadFailed},
+    {"claimed_data_size_wraps_64_bits",   // 4 channels x 2^31 rows x 2^31 bytes is 2^64
+     Edited(SmallRgb(), [](PsdFile& f) { f.mode = kPsdModeCmyk, f.channels = 4, f.width = f.height = 1u << 31; }), 24,
+     kCodecErrReadFailed},
     {"indices_of_an_rgb_file", SmallRgb().Build(), 8, kCodecErrPsdMode},
     {"cmyk_of_an_rgb_file", SmallRgb().Build(), 32, kCodecErrPsdMode},
     {"depth_16_requested", SmallRgb().Build(), 16, kCodecErrInvalidArgument},
