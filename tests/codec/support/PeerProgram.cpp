@@ -37,14 +37,6 @@ std::string RunPeerText(const std::string& program, const std::string& arguments
     return std::string(output.begin(), output.end());
 }
 
-Bytes TakeBlock(std::uint8_t* block, std::size_t bytes)
-{
-    if (block == nullptr) return {};
-    Bytes copy(block, block + bytes);
-    platform::GlobalFree(block);
-    return copy;
-}
-
 int MaxDifference(const Bytes& a, const Bytes& b)
 {
     if (a.size() != b.size()) return 255;

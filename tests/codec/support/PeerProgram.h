@@ -14,7 +14,7 @@ namespace codec_test {
 Bytes RunPeer(const std::string& program, const std::string& arguments);
 // The same, for standard output as text.
 std::string RunPeerText(const std::string& program, const std::string& arguments);
-// Copies a pixel block a reader returned and frees it; empty for null.
+// Copies a pixel block a reader returned and frees it; empty for null (defined with PeerImages).
 Bytes TakeBlock(std::uint8_t* block, std::size_t bytes);
 // The largest difference between two byte strings of the same length (255 when the lengths differ).
 int MaxDifference(const Bytes& a, const Bytes& b);
