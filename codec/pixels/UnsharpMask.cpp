@@ -42,6 +42,73 @@ float BorderedMean(const std::vector<float>& kernel, int center, int count, Samp
     return sum / weight;
 }
 
+// The sum of all the kernel's weights, added in tap order as BorderedMean adds them for a sample whose
+// taps all lie inside.
+float FullWeight(const std::vector<float>& kernel)
+{
+    float weight = 0.0f;
+    for (const float tap : kernel) weight += tap;
+    return weight;
+}
+
+// Horizontal blur of one row of `width` pixels, every byte of each pixel, into `blurred`. Away from the
+// row's ends every tap lies inside: those samples are summed tap by tap over the whole stretch at once
+// (each sample still adds its taps in tap order), which the compiler turns into vector code.
+__attribute__((target_clones("avx2", "default"))) void BlurRow(const std::vector<float>& kernel, float fullWeight,
+                                                               const std::uint8_t* row, int width, int bytesPerPixel,
+                                                               float* __restrict blurred)
+{
+    const int halfWidth = static_cast<int>(kernel.size() / 2);
+    const int innerFirst = std::min(halfWidth, width);
+    const int innerEnd = std::max(width - halfWidth, innerFirst);
+    const auto border = [&](int x) {
+        for (int channel = 0; channel < bytesPerPixel; ++channel)
+            blurred[x * bytesPerPixel + channel] = BorderedMean(
+                kernel, x, width, [&](int at) { return float(row[at * bytesPerPixel + channel]); });
+    };
+    for (int x = 0; x < innerFirst; ++x) border(x);
+    for (int x = innerEnd; x < width; ++x) border(x);
+    const std::ptrdiff_t first = std::ptrdiff_t{innerFirst} * bytesPerPixel;
+    const std::ptrdiff_t end = std::ptrdiff_t{innerEnd} * bytesPerPixel;
+    for (std::ptrdiff_t i = first; i < end; ++i) blurred[i] = 0.0f;
+    for (int tap = 0; tap < static_cast<int>(kernel.size()); ++tap) {
+        const float weight = kernel[static_cast<std::size_t>(tap)];
+        const std::uint8_t* taps = row + std::ptrdiff_t{tap - halfWidth} * bytesPerPixel;
+        for (std::ptrdiff_t i = first; i < end; ++i) blurred[i] += weight * float(taps[i]);
+    }
+    for (std::ptrdiff_t i = first; i < end; ++i) blurred[i] /= fullWeight;
+}
+
+// Vertical blur of one row from the rows of horizontal blur around it: rows[t] is the row at tap t, or
+// null where the tap falls outside the picture.
+__attribute__((target_clones("avx2", "default"))) void BlurColumn(const std::vector<float>& kernel, float fullWeight,
+                                                                  const float* const* rows, std::size_t count,
+                                                                  float* __restrict means)
+{
+    const std::size_t tapCount = kernel.size();
+    const bool allInside = std::find(rows, rows + tapCount, nullptr) == rows + tapCount;
+    if (!allInside) {
+        for (std::size_t i = 0; i < count; ++i) {
+            float sum = 0.0f;
+            float weight = 0.0f;
+            for (std::size_t tap = 0; tap < tapCount; ++tap) {
+                if (rows[tap] == nullptr) continue;
+                sum += kernel[tap] * rows[tap][i];
+                weight += kernel[tap];
+            }
+            means[i] = sum / weight;
+        }
+        return;
+    }
+    for (std::size_t i = 0; i < count; ++i) means[i] = 0.0f;
+    for (std::size_t tap = 0; tap < tapCount; ++tap) {
+        const float weight = kernel[tap];
+        const float* row = rows[tap];
+        for (std::size_t i = 0; i < count; ++i) means[i] += weight * row[i];
+    }
+    for (std::size_t i = 0; i < count; ++i) means[i] /= fullWeight;
+}
+
 }  // namespace
 
 namespace codec {
@@ -92,39 +159,53 @@ int CodecUnsharpMask(const std::uint8_t* src, int width, int height, int bytesPe
             return call.Fail(kCodecErrInvalidArgument);
 
         const std::vector<float> kernel = codec::GaussianKernel(radius);
+        const float fullWeight = FullWeight(kernel);
         const codec::SharpeningTable table = codec::BuildSharpeningTable(threshold, amount);
-        // The horizontal pass's result for one channel, kept in floats for the vertical pass.
-        std::vector<float> blurredRows(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-        const auto planeRow = [&](int y) { return blurredRows.data() + static_cast<std::size_t>(y) * width; };
+        const int halfWidth = static_cast<int>(kernel.size() / 2);
+        // The horizontal blur of every byte of the rows the vertical taps can reach, kept in floats in a
+        // ring of rows: row y lives in slot y % ringRows while rows y - halfWidth .. y + halfWidth are needed.
+        const std::size_t rowFloats = static_cast<std::size_t>(width) * static_cast<std::size_t>(bytesPerPixel);
+        const int ringRows = std::min(height, 2 * halfWidth + 1);
+        std::vector<float> ring(rowFloats * static_cast<std::size_t>(ringRows));
+        std::vector<float> means(rowFloats);
+        std::vector<const float*> tapRows(kernel.size());
+        const auto ringRow = [&](int y) { return ring.data() + static_cast<std::size_t>(y % ringRows) * rowFloats; };
 
-        // Progress counts the rows of both passes over every selected channel.
+        // Progress counts the rows of both passes over every selected channel, as if the channels ran one
+        // after another.
         int channelCount = 0;
         for (int channel = 0; channel < bytesPerPixel; ++channel)
             channelCount += IsChannelSelected(channelMask, channel) ? 1 : 0;
         const int rowsTotal = 2 * channelCount * height;
         int rowsDone = 0;
         codec::CodecProgress progress(call.state);
+        const auto reportRow = [&] {
+            for (int channel = 0; channel < channelCount; ++channel)
+                if (!progress.Report(++rowsDone, rowsTotal)) return false;
+            return true;
+        };
+        if (channelCount == 0) return 1;
 
-        for (int channel = 0; channel < bytesPerPixel; ++channel) {
-            if (!IsChannelSelected(channelMask, channel)) continue;
-            for (int y = 0; y < height; ++y) {
-                const std::uint8_t* row = source.Row(y) + channel;
-                float* blurred = planeRow(y);
-                for (int x = 0; x < width; ++x)
-                    blurred[x] = BorderedMean(kernel, x, width, [&](int at) { return float(row[at * bytesPerPixel]); });
-                if (!progress.Report(++rowsDone, rowsTotal)) return call.Fail(kCodecErrCancelled);
+        int blurredRows = 0;  // rows 0 .. blurredRows - 1 have had their horizontal pass
+        for (int y = 0; y < height; ++y) {
+            for (; blurredRows < std::min(height, y + halfWidth + 1); ++blurredRows) {
+                BlurRow(kernel, fullWeight, source.Row(blurredRows), width, bytesPerPixel, ringRow(blurredRows));
+                if (!reportRow()) return call.Fail(kCodecErrCancelled);
             }
-            // Vertical pass: the blurred value rounded to nearest, then looked up with the source value.
-            for (int y = 0; y < height; ++y) {
-                const std::uint8_t* original = source.Row(y) + channel;
-                std::uint8_t* out = target.Row(y) + channel;
-                for (int x = 0; x < width; ++x) {
-                    const float mean = BorderedMean(kernel, y, height, [&](int at) { return planeRow(at)[x]; });
-                    const int blurred = static_cast<int>(mean + 0.5f);
-                    out[x * bytesPerPixel] = table[blurred * 256 + original[x * bytesPerPixel]];
-                }
-                if (!progress.Report(++rowsDone, rowsTotal)) return call.Fail(kCodecErrCancelled);
+            for (int tap = -halfWidth; tap <= halfWidth; ++tap) {
+                const int at = y + tap;
+                tapRows[static_cast<std::size_t>(tap + halfWidth)] = at < 0 || at >= height ? nullptr : ringRow(at);
             }
+            BlurColumn(kernel, fullWeight, tapRows.data(), rowFloats, means.data());
+            // The blurred value rounded to nearest, then looked up with the source value.
+            const std::uint8_t* original = source.Row(y);
+            std::uint8_t* out = target.Row(y);
+            for (int channel = 0; channel < bytesPerPixel; ++channel) {
+                if (!IsChannelSelected(channelMask, channel)) continue;
+                for (std::size_t i = static_cast<std::size_t>(channel); i < rowFloats; i += static_cast<std::size_t>(bytesPerPixel))
+                    out[i] = table[static_cast<std::size_t>(static_cast<int>(means[i] + 0.5f)) * 256 + original[i]];
+            }
+            if (!reportRow()) return call.Fail(kCodecErrCancelled);
         }
         return 1;
     });
