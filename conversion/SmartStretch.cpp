@@ -154,6 +154,9 @@ struct ColumnPlan {
     std::vector<std::int32_t> tapOffsets;  // 4 per column: source column x 3
     std::vector<float> tapWeights;         // 4 per column
     std::vector<std::uint8_t> adjacent;    // 1 when the taps are adjacent and a 16-byte load fits
+    // Tap n's weight of column x four times, at (n x columns + x) x 4: two neighbouring columns' weights
+    // for one tap are one 8-float load.
+    std::vector<float> spreadWeights;
     std::vector<std::uint8_t> inside;      // 0 for a column that falls outside the source: black
 };
 
@@ -163,6 +166,7 @@ ColumnPlan PlanColumns(const std::vector<double>& columns, int sourceWidth)
     plan.tapOffsets.resize(columns.size() * 4);
     plan.tapWeights.resize(columns.size() * 4);
     plan.adjacent.resize(columns.size());
+    plan.spreadWeights.resize(columns.size() * 16);
     plan.inside.resize(columns.size());
     for (std::size_t x = 0; x < columns.size(); ++x) {
         float fx = 0;
@@ -173,6 +177,7 @@ ColumnPlan PlanColumns(const std::vector<double>& columns, int sourceWidth)
         for (int n = 0; n < 4; ++n) {
             plan.tapOffsets[x * 4 + n] = taps[n] * 3;
             plan.tapWeights[x * 4 + n] = weights[n];
+            std::fill_n(&plan.spreadWeights[(n * columns.size() + x) * 4], 4, weights[n]);
         }
         plan.adjacent[x] = taps[1] == taps[0] + 1 && taps[2] == taps[0] + 2 && taps[3] == taps[0] + 3 &&
                            std::int64_t{taps[0]} * 3 + 16 <= std::int64_t{sourceWidth} * 3;
@@ -209,8 +214,6 @@ __attribute__((target("avx2"))) void FilterRowAvx2(const std::uint8_t* row, cons
         shuffles[n] = _mm256_broadcastsi128_si256(
             _mm_setr_epi8(b, z, z, z, char(b + 1), z, z, z, char(b + 2), z, z, z, z, z, z, z));
     }
-    const __m256i spread[4] = {_mm256_setr_epi32(0, 0, 0, 0, 4, 4, 4, 4), _mm256_setr_epi32(1, 1, 1, 1, 5, 5, 5, 5),
-                               _mm256_setr_epi32(2, 2, 2, 2, 6, 6, 6, 6), _mm256_setr_epi32(3, 3, 3, 3, 7, 7, 7, 7)};
     const std::size_t columnCount = plan.inside.size();
     std::size_t x = 0;
     while (x < columnCount) {
@@ -218,11 +221,11 @@ __attribute__((target("avx2"))) void FilterRowAvx2(const std::uint8_t* row, cons
             const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + plan.tapOffsets[x * 4]));
             const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + plan.tapOffsets[x * 4 + 4]));
             const __m256i bytes = _mm256_inserti128_si256(_mm256_castsi128_si256(first), second, 1);
-            const __m256 weights = _mm256_loadu_ps(&plan.tapWeights[x * 4]);
             __m256 sum = _mm256_setzero_ps();
-            for (int n = 0; n < 4; ++n) {
+            for (std::size_t n = 0; n < 4; ++n) {
                 const __m256 samples = _mm256_cvtepi32_ps(_mm256_shuffle_epi8(bytes, shuffles[n]));
-                sum = _mm256_add_ps(sum, _mm256_mul_ps(_mm256_permutevar8x32_ps(weights, spread[n]), samples));
+                const __m256 weights = _mm256_loadu_ps(&plan.spreadWeights[(n * columnCount + x) * 4]);
+                sum = _mm256_add_ps(sum, _mm256_mul_ps(weights, samples));
             }
             // Each store writes one lane past its column; the next column, or the row's padding, takes it.
             _mm_storeu_ps(sums + x * 3, _mm256_castps256_ps128(sum));
