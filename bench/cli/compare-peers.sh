@@ -13,12 +13,13 @@ cd "$work"
 
 # A photograph-like input: smooth fractal colour fields with fine detail.
 convert -seed 7 -size 6000x4000 plasma:fractal -quality 90 photo.jpg
+# (the scales get a millionth of a pixel more so vips does not round the output size down)
 # The crop window lumatrine-cli uses at --ratio 50 for a 6000 x 4000 source (width / 1.5556, centred).
 crop_w=6000 crop_h=3857 crop_x=0 crop_y=71
 
 ours="$cli convert --force --ratio 50 --sharpen 25 --quality 92 -o ours.jpg photo.jpg"
 vips_chain="vips crop photo.jpg c.v $crop_x $crop_y $crop_w $crop_h && \
-vips affine c.v a.v $(python3 -c "print(960/$crop_w, 0, 0, 540/$crop_h)") --interpolate bicubic && \
+vips affine c.v a.v \"$(python3 -c "print((960 + 1e-6) / $crop_w, 0, 0, (540 + 1e-6) / $crop_h)")\" --interpolate bicubic && \
 vips sharpen a.v s.v --sigma 0.75 && vips copy s.v 'vips.jpg[Q=92]'"
 magick="convert photo.jpg -crop ${crop_w}x${crop_h}+${crop_x}+${crop_y} +repage -filter Catrom -resize '960x540!' \
 -unsharp 0x0.75+0.25+0 -quality 92 magick.jpg"
