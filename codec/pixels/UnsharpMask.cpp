@@ -4,8 +4,10 @@
 #include "codec/CodecLimits.h"
 #include "codec/CodecProgress.h"
 #include "codec/pixels/RasterView.h"
+#include "platform/WorkerThreads.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <immintrin.h>
@@ -46,6 +48,18 @@ float BorderedMean(const std::vector<float>& kernel, int center, int count, Samp
 // The blur sums this many samples of a row at once in a local block, tap by tap, so the partial sums stay
 // in the first-level cache (or in registers) between taps.
 constexpr int kBlockSamples = 64;
+
+// Fewer rows than this stay on one thread: starting a thread costs more than they do.
+constexpr int kRowsPerPart = 64;
+
+// The row buffers of one worker: the horizontal blur of the rows the vertical taps can reach, kept in a
+// ring (row y in slot y % ring rows), and the vertical blur of the current row.
+struct RowScratch {
+    std::vector<float> ring;
+    std::vector<float> means;
+    std::vector<std::int32_t> blurredAt;  // the rounded blurred values as sharpening-table row starts
+    std::vector<const float*> tapRows;
+};
 
 // The sum of all the kernel's weights, added in tap order as BorderedMean adds them for a sample whose
 // taps all lie inside.
@@ -193,15 +207,14 @@ int CodecUnsharpMask(const std::uint8_t* src, int width, int height, int bytesPe
         const float fullWeight = FullWeight(kernel);
         const codec::SharpeningTable table = codec::BuildSharpeningTable(threshold, amount);
         const int halfWidth = static_cast<int>(kernel.size() / 2);
-        // The horizontal blur of every byte of the rows the vertical taps can reach, kept in floats in a
-        // ring of rows: row y lives in slot y % ringRows while rows y - halfWidth .. y + halfWidth are needed.
         const std::size_t rowFloats = static_cast<std::size_t>(width) * static_cast<std::size_t>(bytesPerPixel);
         const int ringRows = std::min(height, 2 * halfWidth + 1);
-        std::vector<float> ring(rowFloats * static_cast<std::size_t>(ringRows));
-        std::vector<float> means(rowFloats);
-        std::vector<std::int32_t> blurredAt(rowFloats);
-        std::vector<const float*> tapRows(kernel.size());
-        const auto ringRow = [&](int y) { return ring.data() + static_cast<std::size_t>(y % ringRows) * rowFloats; };
+        // One set of row buffers for each worker; a worker takes the next free one.
+        const auto makeScratch = [&] {
+            return RowScratch{std::vector<float>(rowFloats * static_cast<std::size_t>(ringRows)),
+                              std::vector<float>(rowFloats), std::vector<std::int32_t>(rowFloats),
+                              std::vector<const float*>(kernel.size())};
+        };
 
         // Progress counts the rows of both passes over every selected channel, as if the channels ran one
         // after another.
@@ -219,33 +232,58 @@ int CodecUnsharpMask(const std::uint8_t* src, int width, int height, int bytesPe
         if (channelCount == 0) return 1;
         const bool allChannels = channelCount == bytesPerPixel;
 
-        int blurredRows = 0;  // rows 0 .. blurredRows - 1 have had their horizontal pass
-        for (int y = 0; y < height; ++y) {
-            for (; blurredRows < std::min(height, y + halfWidth + 1); ++blurredRows) {
-                BlurRow(kernel, fullWeight, source.Row(blurredRows), width, bytesPerPixel, ringRow(blurredRows));
-                if (!reportRow()) return call.Fail(kCodecErrCancelled);
+        // Rows firstRow..endRow of the result; false when `report` (called once per row of each pass)
+        // says stop.
+        const auto sharpenRows = [&](int firstRow, int endRow, RowScratch& scratch, const auto& report) {
+            const auto ringRow = [&](int y) {
+                return scratch.ring.data() + static_cast<std::size_t>(y % ringRows) * rowFloats;
+            };
+            // Rows up to blurredRows - 1 have had their horizontal pass.
+            int blurredRows = std::max(0, firstRow - halfWidth);
+            for (int y = firstRow; y < endRow; ++y) {
+                for (; blurredRows < std::min(height, y + halfWidth + 1); ++blurredRows) {
+                    BlurRow(kernel, fullWeight, source.Row(blurredRows), width, bytesPerPixel, ringRow(blurredRows));
+                    if (!report()) return false;
+                }
+                for (int tap = -halfWidth; tap <= halfWidth; ++tap) {
+                    const int at = y + tap;
+                    scratch.tapRows[static_cast<std::size_t>(tap + halfWidth)] =
+                        at < 0 || at >= height ? nullptr : ringRow(at);
+                }
+                BlurColumn(kernel, fullWeight, scratch.tapRows.data(), rowFloats, scratch.means.data());
+                // The blurred value rounded to nearest, then looked up with the source value.
+                RoundToTableRows(scratch.means.data(), rowFloats, scratch.blurredAt.data());
+                const std::int32_t* blurredAt = scratch.blurredAt.data();
+                const std::uint8_t* original = source.Row(y);
+                std::uint8_t* out = target.Row(y);
+                if (allChannels) {
+                    for (std::size_t i = 0; i < rowFloats; ++i) out[i] = table[blurredAt[i] + original[i]];
+                } else {
+                    for (int channel = 0; channel < bytesPerPixel; ++channel) {
+                        if (!IsChannelSelected(channelMask, channel)) continue;
+                        for (std::size_t i = static_cast<std::size_t>(channel); i < rowFloats;
+                             i += static_cast<std::size_t>(bytesPerPixel))
+                            out[i] = table[blurredAt[i] + original[i]];
+                    }
+                }
+                if (!report()) return false;
             }
-            for (int tap = -halfWidth; tap <= halfWidth; ++tap) {
-                const int at = y + tap;
-                tapRows[static_cast<std::size_t>(tap + halfWidth)] = at < 0 || at >= height ? nullptr : ringRow(at);
-            }
-            BlurColumn(kernel, fullWeight, tapRows.data(), rowFloats, means.data());
-            // The blurred value rounded to nearest, then looked up with the source value.
-            RoundToTableRows(means.data(), rowFloats, blurredAt.data());
-            const std::uint8_t* original = source.Row(y);
-            std::uint8_t* out = target.Row(y);
-            if (allChannels) {
-                for (std::size_t i = 0; i < rowFloats; ++i) out[i] = table[blurredAt[i] + original[i]];
-                if (!reportRow()) return call.Fail(kCodecErrCancelled);
-                continue;
-            }
-            for (int channel = 0; channel < bytesPerPixel; ++channel) {
-                if (!IsChannelSelected(channelMask, channel)) continue;
-                for (std::size_t i = static_cast<std::size_t>(channel); i < rowFloats; i += static_cast<std::size_t>(bytesPerPixel))
-                    out[i] = table[blurredAt[i] + original[i]];
-            }
-            if (!reportRow()) return call.Fail(kCodecErrCancelled);
+            return true;
+        };
+
+        // Watched by a progress callback, the rows run in order on this thread so each is reported as it is
+        // done. Otherwise they are split over the worker threads; the horizontal rows around each part's
+        // first row are blurred again by that part, with the same result.
+        if (progress.Watched()) {
+            RowScratch scratch = makeScratch();
+            return sharpenRows(0, height, scratch, reportRow) ? 1 : call.Fail(kCodecErrCancelled);
         }
+        std::vector<RowScratch> scratches;
+        for (int worker = 0; worker < platform::WorkerCount(); ++worker) scratches.push_back(makeScratch());
+        std::atomic<std::size_t> nextScratch{0};
+        platform::ParallelRanges(height, kRowsPerPart, [&](int firstRow, int endRow) {
+            sharpenRows(firstRow, endRow, scratches[nextScratch++], [] { return true; });
+        });
         return 1;
     });
 }
