@@ -6,6 +6,7 @@
 #include "image/ImageStatusText.h"
 #include "conversion/Conversion.h"
 #include "document/OutputNaming.h"
+#include "platform/WorkerThreads.h"
 
 #include <algorithm>
 #include <atomic>
@@ -88,9 +89,11 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (!fresh) failures[i] = outputs[i] + " is also the output of " + options.inputs[place->second];
     }
 
-    const std::size_t jobCount = std::min<std::size_t>(
-        options.jobs > 0 ? static_cast<std::size_t>(options.jobs) : std::max(1u, std::thread::hardware_concurrency()),
-        options.inputs.size());
+    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t jobCount =
+        std::min<std::size_t>(options.jobs > 0 ? static_cast<std::size_t>(options.jobs) : cores, options.inputs.size());
+    // Files at once and threads per file share the cores: each conversion gets its share of them.
+    platform::SetWorkerCount(static_cast<int>(std::max<std::size_t>(1, cores / std::max<std::size_t>(jobCount, 1))));
     CProgressBar progress(stderr, static_cast<int>(options.inputs.size()));
     std::atomic<std::size_t> next{0};
     std::atomic<bool> anyFailed{false};

@@ -17,6 +17,9 @@ public:
     CodecProgress(const CodecProgress&) = delete;
     CodecProgress& operator=(const CodecProgress&) = delete;
 
+    // Whether Report reaches a callback: an operation that is not watched may run its rows in any order.
+    bool Watched() const { return state_.progressDepth == 1 && state_.progressCallback != nullptr; }
+
     // False when the operation must stop; true when there is no callback or this is a nested operation.
     bool Report(int rowsDone, int rowsTotal) const
     {

@@ -40,16 +40,27 @@ void TentResize(CRasterImage& picture, int width, int height)
 bool CConversion::UpdateConversion(bool panOnly)
 {
     if (!source.HasPixels()) return false;
-    if (!panOnly && output.CopyFrom(source) != kImageOk) return false;
     settings.ComputeCropRect(static_cast<std::int32_t>(source.width), static_cast<std::int32_t>(source.height));
     if (observer_ != nullptr) observer_->UpdateSourceRegion();
     if (panOnly) return true;
 
-    // At ratio 0 in direction 0 the whole picture is stretched; the crop window is still shown.
-    if (settings.ToFourThree() || settings.stretchCropRatio >= 1) output.Crop(settings.cropRect);
+    // At ratio 0 in direction 0 the whole picture is stretched; the crop window is still shown. A crop
+    // window with nothing inside the picture leaves the whole picture.
+    PixelRect window{0, 0, static_cast<std::int32_t>(source.width), static_cast<std::int32_t>(source.height)};
+    const bool crop = settings.ToFourThree() || settings.stretchCropRatio >= 1;
+    if (PixelRect clipped = settings.cropRect; crop && source.ClipToPicture(clipped)) window = clipped;
     const OutputGeometry geometry = settings.ComputeOutputSize();
-    SmartStretch(geometry.width, geometry.height, output, geometry.mode);
-    if (!output.HasPixels()) return false;
+    // The stretch reads the crop window where it lies in the source: no full-size copy is made.
+    CRasterImage stretched;
+    switch (StretchWindow(source, window, geometry.width, geometry.height, geometry.mode, settings, stretched, busy_)) {
+    case StretchResult::Stretched: output.TakeOver(stretched); break;
+    case StretchResult::OutOfMemory: output.FreePixels(); return false;
+    default:
+        // A picture the stretch does not take (not 24 bits, no output size) becomes the output as cropped.
+        if (output.CopyFrom(source) != kImageOk) return false;
+        output.Crop(window);
+        break;
+    }
     if (settings.sharpenAmount >= 1 && settings.sharpenOn != 0) SharpenOutput(settings.sharpenAmount * 0.01);
 
     if (observer_ != nullptr) observer_->UpdateOutputPreview();

@@ -4,6 +4,7 @@
 // rest), sampling every output pixel bicubically at its exact source position.
 
 #include "conversion/ConversionSettings.h"
+#include "image/PixelRect.h"
 
 #include <cstdint>
 #include <vector>
@@ -31,6 +32,13 @@ std::vector<double> StretchColumnPositions(int sourceWidth, int sourceHeight, in
 // comes from `settings`; `busy`, when given, is held busy while it runs.
 StretchResult SmartStretch(int outputWidth, int outputHeight, CRasterImage& image, int mode,
                            const ConversionSettings& settings, CBusyIndicator* busy = nullptr);
+
+// The stretch of the `window` of `source` (corners in either order, clipped to the picture), read where
+// it lies: `target` becomes the outputWidth x outputHeight result, with no palette and no resolution.
+// `source` is not changed and `target` is left as it was unless the result is Stretched; `target` may be
+// `source` itself. Rows are split over the worker threads (platform/WorkerThreads.h).
+StretchResult StretchWindow(const CRasterImage& source, PixelRect window, int outputWidth, int outputHeight, int mode,
+                            const ConversionSettings& settings, CRasterImage& target, CBusyIndicator* busy = nullptr);
 
 // One channel value at (x, y) by cubic convolution (parameter -1) over the four columns xIndex and the
 // four rows yIndex. Pixel (i, j) of the channel is at plane + (j * width + i) * pixelStride.

@@ -138,21 +138,27 @@ void CopyBitRun(const std::uint8_t* src, std::uint32_t firstBit, std::uint32_t c
 
 }  // namespace
 
-int CRasterImage::Crop(PixelRect rect)
+bool CRasterImage::ClipToPicture(PixelRect& rect) const
 {
-    if (!HasPixels()) return kImageErrNoPixels;
     if (rect.left > rect.right) std::swap(rect.left, rect.right);
     if (rect.top > rect.bottom) std::swap(rect.top, rect.bottom);
     // A rectangle reaching outside the picture is clipped to it rather than read out of bounds.
-    const std::int64_t left = std::max<std::int64_t>(rect.left, 0);
-    const std::int64_t top = std::max<std::int64_t>(rect.top, 0);
-    const std::int64_t right = std::min<std::int64_t>(rect.right, width);
-    const std::int64_t bottom = std::min<std::int64_t>(rect.bottom, height);
-    if (right <= left || bottom <= top) return kImageErrNoPixels;
+    rect.left = std::max(rect.left, 0);
+    rect.top = std::max(rect.top, 0);
+    rect.right = static_cast<std::int32_t>(std::min<std::int64_t>(rect.right, width));
+    rect.bottom = static_cast<std::int32_t>(std::min<std::int64_t>(rect.bottom, height));
+    return rect.right > rect.left && rect.bottom > rect.top;
+}
+
+int CRasterImage::Crop(PixelRect rect)
+{
+    if (!HasPixels() || !ClipToPicture(rect)) return kImageErrNoPixels;
+    const std::int64_t left = rect.left;
+    const std::int64_t top = rect.top;
 
     CRasterImage cropped;
-    const auto cropWidth = static_cast<std::uint32_t>(right - left);
-    const auto cropHeight = static_cast<std::uint32_t>(bottom - top);
+    const auto cropWidth = static_cast<std::uint32_t>(rect.Width());
+    const auto cropHeight = static_cast<std::uint32_t>(rect.Height());
     if (const int status = cropped.Create(cropWidth, cropHeight, bitsPerPixel); status != kImageOk) return status;
     cropped.CopyPaletteAndInfo(*this);
     cropped.CopyInfo(*this);

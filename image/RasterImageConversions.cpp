@@ -44,7 +44,9 @@ int CRasterImage::ConvertTo24(CRasterImage& dst) const
 int CRasterImage::ConvertTo24InPlace()
 {
     if (!HasPixels()) return kImageErrNoPixels;
-    if (bitsPerPixel == 1) return kImageOk;
+    // 1-bit pictures stay as they are; a 24-bit picture already is what is asked for, and copying a
+    // decoded photograph would only cost its size again in memory and time.
+    if (bitsPerPixel == 1 || bitsPerPixel == 24) return kImageOk;
     CRasterImage colour;
     const int status = ConvertTo24(colour);
     if (status == kImageOk) TakeOver(colour);

@@ -1,6 +1,9 @@
 #include "platform/GlobalMemory.h"
 
+#include <cstdint>
 #include <cstdlib>
+
+#include <sys/mman.h>
 
 namespace platform {
 namespace {
@@ -18,6 +21,21 @@ BlockHeader* HeaderOf(const void* block)
     return reinterpret_cast<BlockHeader*>(static_cast<std::uint8_t*>(const_cast<void*>(block)) - sizeof(BlockHeader));
 }
 
+// A decoded photograph of several megabytes would take a page fault per 4 KiB as it is first written.
+// The kernel is asked to back such blocks with 2 MiB pages instead: the whole huge pages inside the
+// block are marked, the ragged ends keep small pages. A kernel that says no changes nothing.
+constexpr std::uint64_t kHugePageBytes = 2u << 20;
+constexpr std::uint64_t kHugePagesFrom = 4 * kHugePageBytes;
+
+void AskForHugePages(void* block, std::uint64_t bytes)
+{
+    if (bytes < kHugePagesFrom) return;
+    const auto start = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t first = (start + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
+    const std::uintptr_t end = (start + bytes) & ~(kHugePageBytes - 1);
+    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+}
+
 }  // namespace
 
 void* GlobalAlloc(std::uint64_t bytes)
@@ -27,6 +45,7 @@ void* GlobalAlloc(std::uint64_t bytes)
     auto* header = static_cast<BlockHeader*>(std::calloc(1, sizeof(BlockHeader) + bytes));
     if (header == nullptr) return nullptr;
     header->bytes = bytes;
+    AskForHugePages(header, sizeof(BlockHeader) + bytes);
     return header + 1;
 }
 

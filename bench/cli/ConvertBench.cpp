@@ -13,12 +13,7 @@ namespace {
 void BM_ConvertJpegFile(benchmark::State& state)
 {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "lumatrine-bench";
-    std::filesystem::create_directories(folder);
-    const std::string input = (folder / "photo.jpg").string();
-    CRasterImage photo;
-    FillPhotoLike(photo, 6000, 4000);
-    photo.jpegQuality = 90;
-    photo.Save(input.c_str());
+    const std::string input = WritePhotoJpeg(folder);
     std::string output = (folder / "photo_16x9.jpg").string();
     for (auto _ : state) {
         std::vector<std::string> args = {"lumatrine-cli", "convert", "--force", "--sharpen", "25", "--quality", "92", "-o", output, input};

@@ -1,25 +1,31 @@
-// The whole conversion update, as it runs on every slider release.
+// The whole conversion update, as it runs on every slider release, and the pan-only update of a drag.
 #include "conversion/Conversion.h"
+#include "platform/WorkerThreads.h"
 
 #include "../support/PhotoLike.h"
+#include "ConversionBenchCase.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-// Arguments: source width and height. Default settings with sharpening on (amount 25), to 960 x 540.
+// Arguments: source width, height and worker threads. Default settings with sharpening on (amount 25)
+// and stretch/crop ratio 50, to 960 x 540.
 void BM_UpdateConversion(benchmark::State& state)
 {
     CConversion conversion;
     FillPhotoLike(conversion.source, static_cast<std::uint32_t>(state.range(0)), static_cast<std::uint32_t>(state.range(1)));
-    conversion.settings.sharpenOn = 1;
+    conversion.settings = BenchSettings();
     conversion.NormalizeNonSquareSource();
+    platform::SetWorkerCount(static_cast<int>(state.range(2)));
     for (auto _ : state) {
         conversion.UpdateConversion(false);
         benchmark::DoNotOptimize(conversion.output.Pixels());
     }
+    platform::SetWorkerCount(0);
 }
-BENCHMARK(BM_UpdateConversion)->Args({4000, 3000})->Args({6000, 4000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UpdateConversion)->ArgsProduct({{4000}, {3000}, {1, 2}})->ArgsProduct({{6000}, {4000}, {1, 2}})
+    ->ArgNames({"w", "h", "threads"})->Unit(benchmark::kMillisecond);
 
 void BM_PanCrop(benchmark::State& state)
 {

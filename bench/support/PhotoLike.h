@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <random>
+#include <string>
 
 inline void FillPhotoLike(CRasterImage& image, std::uint32_t width, std::uint32_t height)
 {
@@ -22,4 +24,16 @@ inline void FillPhotoLike(CRasterImage& image, std::uint32_t width, std::uint32_
             p[2] = static_cast<std::uint8_t>(std::clamp(100 + 80 * std::sin(9 * u * v) + noise, 0.0, 255.0));
         }
     }
+}
+
+// A 6000 x 4000 photograph-like JPEG at quality 90 written into `folder` (created if missing); its path.
+inline std::string WritePhotoJpeg(const std::filesystem::path& folder)
+{
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "photo.jpg").string();
+    CRasterImage photo;
+    FillPhotoLike(photo, 6000, 4000);
+    photo.jpegQuality = 90;
+    photo.Save(path.c_str());
+    return path;
 }
