@@ -41,7 +41,8 @@ Bytes PeerTiff(const std::string& options, const std::string& edit = "")
     return file.Read();
 }
 
-Bytes PeerDecode(const Bytes& tiff, const std::string& options)
+// ImageMagick's decode of TIFF bytes as red, green, blue samples, after `options`.
+Bytes PeerRgb(const Bytes& tiff, const std::string& options)
 {
     TempFile file("decode.tif");
     file.Write(tiff);
@@ -101,7 +102,7 @@ TEST_P(TiffPeerFile, DecodesAsThePeerDoes)
     // is fax data: the peer is shown the file as it was before the tag was removed.
     const bool photometricRemoved = std::string(c.edit) == "tiffset -u 262";
     const Bytes oracle = photometricRemoved ? PeerTiff(c.makeOptions) : file;
-    EXPECT_LE(MaxDifference(ShownRgb(ours, c.readBits), PeerDecode(oracle, "-auto-orient")), c.tolerance);
+    EXPECT_LE(MaxDifference(ShownRgb(ours, c.readBits), PeerRgb(oracle, "-auto-orient")), c.tolerance);
 }
 
 INSTANTIATE_TEST_SUITE_P(Tiff, TiffPeerFile, testing::ValuesIn(kPeerCases),
