@@ -2,8 +2,7 @@
 
 #include "codec/CodecErrors.h"
 #include "codec/CodecThreadState.h"
-#include "tests/codec/support/CodecTestSupport.h"
-#include "tests/codec/support/PeerProgram.h"
+#include "tests/codec/support/PeerImages.h"
 
 #include <gtest/gtest.h>
 
@@ -13,28 +12,14 @@
 
 namespace {
 
-using codec_test::Bytes;
-using codec_test::MemorySource;
-using codec_test::Quoted;
-using codec_test::RunPeer;
-using codec_test::RunPeerText;
-using codec_test::TempFile;
-
-struct Decoded {
-    Bytes pixels;
-    int width = 0;
-    int height = 0;
-    int error = 0;
-};
+using namespace codec_test;
 
 Decoded ReadJpegBytes(const Bytes& file, int bitsPerPixel, int flags = 0)
 {
-    MemorySource source(file);
-    Decoded decoded;
-    std::uint8_t* block = CodecReadJpeg(source.Handle(), &decoded.width, &decoded.height, bitsPerPixel, flags);
-    decoded.error = CodecGetLastError();
-    decoded.pixels = codec_test::TakeBlock(block, std::size_t(decoded.width) * decoded.height * (bitsPerPixel / 8));
-    return decoded;
+    const auto read = [flags](CodecIOHandle* source, int* width, int* height, int bits, std::uint8_t*) {
+        return CodecReadJpeg(source, width, height, bits, flags);
+    };
+    return ReadWith(read, file, bitsPerPixel);
 }
 
 // A smooth colour picture: JPEG keeps it close, so round trips can be compared with a small tolerance.
@@ -102,7 +87,7 @@ TEST_P(JpegPeerFile, DecodesAsThePeerDoes)
     ASSERT_EQ(ours.width, 96);
     Bytes peer = RunPeer("convert", Quoted(file.Path()) + " -depth 8 " + c.peerFormat + ":-");
     if (c.peerInverted) std::transform(peer.begin(), peer.end(), peer.begin(), [](std::uint8_t v) { return 255 - v; });
-    EXPECT_LE(codec_test::MaxDifference(ours.pixels, peer), 1);
+    EXPECT_LE(MaxDifference(ours.pixels, peer), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Jpeg, JpegPeerFile, testing::ValuesIn(kPeerCases),
@@ -187,7 +172,7 @@ TEST_F(JpegWrite, PeerReadsOurFileWithTheSamplingAskedFor)
                   fullChroma ? "120 90 1x1,1x1,1x1 300 150" : "120 90 2x2,1x1,1x1 300 150");
         const Decoded ours = ReadJpegBytes(file.Read(), 24);
         EXPECT_EQ(ours.pixels, RunPeer("convert", Quoted(file.Path()) + " -depth 8 rgb:-"));
-        EXPECT_LE(codec_test::MaxDifference(ours.pixels, source), fullChroma ? 8 : 24);
+        EXPECT_LE(MaxDifference(ours.pixels, source), fullChroma ? 8 : 24);
     }
 }
 
@@ -243,7 +228,7 @@ TEST_P(JpegWriteCase, CountingSinkMeasuresWhatAFileReceivesAndTheFileReadsBack)
     ASSERT_EQ(back.error, kCodecOk);
     EXPECT_EQ(back.width, width);
     EXPECT_EQ(back.height, height);
-    EXPECT_LE(codec_test::MaxDifference(back.pixels, pixels), 40);
+    EXPECT_LE(MaxDifference(back.pixels, pixels), 40);
 }
 
 INSTANTIATE_TEST_SUITE_P(Jpeg, JpegWriteCase, testing::ValuesIn(kWriteCases),
@@ -336,7 +321,7 @@ struct MalformedCase {
 };
 
 const MalformedCase kMalformedCases[] = {
-    {"not_a_jpeg", [] { return codec_test::BytesOf("GIF89a this is no JPEG at all"); }, 24, kCodecErrJpegDecode},
+    {"not_a_jpeg", [] { return BytesOf("GIF89a this is no JPEG at all"); }, 24, kCodecErrJpegDecode},
     {"truncated", [] { return Truncated(SmallJpeg()); }, 24, kCodecErrJpegDecode},
     {"truncated_progressive", [] { return Truncated(SmallJpeg(kJpegWriteProgressive)); }, 24, kCodecErrJpegDecode},
     {"over_pixel_budget", [] { return HugeFrame(SmallJpeg()); }, 24, kCodecErrOutOfMemory},

@@ -3,8 +3,7 @@
 #include "codec/CodecErrors.h"
 #include "codec/CodecThreadState.h"
 #include "codec/formats/PcdToneCurve.h"
-#include "platform/GlobalMemory.h"
-#include "tests/codec/support/CodecTestSupport.h"
+#include "tests/codec/support/PeerImages.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +14,9 @@
 namespace {
 
 using codec_test::Bytes;
+using codec_test::Decoded;
 using codec_test::MemorySource;
+using codec_test::ReadWith;
 
 using LumaPattern = std::uint8_t (*)(std::uint32_t x, std::uint32_t y);
 
@@ -58,28 +59,19 @@ struct Pack {
     }
 };
 
-struct Picture {
-    int width = 0;
-    int height = 0;
-    int error = 0;
-    Bytes rgb;
-
-    std::array<std::uint8_t, 3> At(int x, int y) const
-    {
-        const std::size_t i = 3 * (std::size_t(y) * width + x);
-        return {rgb[i], rgb[i + 1], rgb[i + 2]};
-    }
-};
-
-Picture ReadPcd(const Bytes& file, int resolution)
+// The reader always delivers red, green, blue at 24 bits.
+Decoded ReadPcd(const Bytes& file, int resolution)
 {
-    MemorySource source(file);
-    Picture out;
-    std::uint8_t* pixels = CodecReadPcd(source.Handle(), &out.width, &out.height, resolution, 0);
-    out.error = CodecGetLastError();
-    if (pixels != nullptr) out.rgb.assign(pixels, pixels + platform::GlobalSize(pixels));
-    platform::GlobalFree(pixels);
-    return out;
+    const auto read = [resolution](CodecIOHandle* source, int* width, int* height, int, std::uint8_t*) {
+        return CodecReadPcd(source, width, height, resolution, 0);
+    };
+    return ReadWith(read, file, 24);
+}
+
+std::array<std::uint8_t, 3> At(const Decoded& picture, int x, int y)
+{
+    const std::size_t i = 3 * (std::size_t(y) * picture.width + x);
+    return {picture.pixels[i], picture.pixels[i + 1], picture.pixels[i + 2]};
 }
 
 // ---- sizes by resolution and orientation ----------------------------------------------------------------
@@ -113,11 +105,11 @@ TEST_P(PcdSize, FollowsResolutionAndOrientation)
     Pack pack;
     pack.storedImages = 3;
     pack.orientation = GetParam().orientation;
-    const Picture got = ReadPcd(pack.Build(), GetParam().resolution);
+    const Decoded got = ReadPcd(pack.Build(), GetParam().resolution);
     ASSERT_EQ(got.error, kCodecOk);
     EXPECT_EQ(got.width, GetParam().width);
     EXPECT_EQ(got.height, GetParam().height);
-    EXPECT_EQ(got.rgb.size(), std::size_t(got.width) * got.height * 3);
+    EXPECT_EQ(got.pixels.size(), std::size_t(got.width) * got.height * 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pcd, PcdSize, testing::ValuesIn(kSizeCases),
@@ -151,15 +143,15 @@ TEST_P(PcdTurn, MovesTheTopLeftCornerWhereTheOrientationSays)
     Pack pack;
     pack.orientation = GetParam().orientation;
     pack.luma = MarkedCorner;
-    const Picture got = ReadPcd(pack.Build(), 1);
+    const Decoded got = ReadPcd(pack.Build(), 1);
     ASSERT_EQ(got.error, kCodecOk);
     const int x = GetParam().right ? got.width - 1 : 0;
     const int y = GetParam().bottom ? got.height - 1 : 0;
     const std::array<std::uint8_t, 3> black{0, 0, 0};
-    EXPECT_NE(got.At(x, y), black);
-    EXPECT_EQ(got.At(got.width - 1 - x, got.height - 1 - y), black);
-    EXPECT_EQ(got.At(x, got.height - 1 - y), black);
-    EXPECT_EQ(got.At(got.width - 1 - x, y), black);
+    EXPECT_NE(At(got, x, y), black);
+    EXPECT_EQ(At(got, got.width - 1 - x, got.height - 1 - y), black);
+    EXPECT_EQ(At(got, x, got.height - 1 - y), black);
+    EXPECT_EQ(At(got, got.width - 1 - x, y), black);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pcd, PcdTurn, testing::ValuesIn(kTurnCases),
@@ -174,9 +166,9 @@ TEST(PcdColour, NeutralChromaGivesGreyFromBlackToWhite)
         Pack pack;
         pack.signature = signature;
         pack.luma = [](std::uint32_t x, std::uint32_t) { return static_cast<std::uint8_t>(x < 96 ? 0 : 255); };
-        const Picture got = ReadPcd(pack.Build(), 1);
-        EXPECT_EQ(got.At(10, 10), (std::array<std::uint8_t, 3>{0, 0, 0}));
-        EXPECT_EQ(got.At(150, 10), (std::array<std::uint8_t, 3>{255, 255, 255}));
+        const Decoded got = ReadPcd(pack.Build(), 1);
+        EXPECT_EQ(At(got, 10, 10), (std::array<std::uint8_t, 3>{0, 0, 0}));
+        EXPECT_EQ(At(got, 150, 10), (std::array<std::uint8_t, 3>{255, 255, 255}));
     }
 }
 
@@ -185,11 +177,11 @@ TEST(PcdColour, ChromaTintsAndTheSignatureChoosesTheConversion)
     Pack reddish;
     reddish.luma = [](std::uint32_t, std::uint32_t) -> std::uint8_t { return 90; };
     reddish.chroma2 = 180;   // above neutral: more red, less green
-    const auto pcd = ReadPcd(reddish.Build(), 1).At(5, 5);
+    const auto pcd = At(ReadPcd(reddish.Build(), 1), 5, 5);
     EXPECT_GT(pcd[0], pcd[2]);
     EXPECT_GT(pcd[2], pcd[1]);
     reddish.signature = "PCDS";
-    EXPECT_NE(ReadPcd(reddish.Build(), 1).At(5, 5), pcd);
+    EXPECT_NE(At(ReadPcd(reddish.Build(), 1), 5, 5), pcd);
 }
 
 TEST(PcdToneCurve, PassesThroughItsPointsAndRisesMonotonically)
@@ -223,13 +215,13 @@ TEST(PcdEnlarge, DoublesTheBaseImageSampleBySample)
     Pack ramp;
     ramp.luma = [](std::uint32_t x, std::uint32_t) { return static_cast<std::uint8_t>(x); };
     ramp.storedImages = 3;
-    const Picture rampPicture = ReadPcd(ramp.Build(), 3);
-    const auto grey = [&](int luma) { return rampPicture.At(luma, 0); };
+    const Decoded rampPicture = ReadPcd(ramp.Build(), 3);
+    const auto grey = [&](int luma) { return At(rampPicture, luma, 0); };
 
     Pack pack;
     pack.luma = Waves;
     pack.storedImages = 3;
-    const Picture got = ReadPcd(pack.Build(), 4);
+    const Decoded got = ReadPcd(pack.Build(), 4);
     ASSERT_EQ(got.error, kCodecOk);
 
     struct Sample {
@@ -245,7 +237,7 @@ TEST(PcdEnlarge, DoublesTheBaseImageSampleBySample)
         {1535, 8, w(767, 4)},
         {40, 1023, (w(20, 511))},                                                   // last row copies the one above
     };
-    for (const Sample& sample : samples) EXPECT_EQ(got.At(sample.x, sample.y), grey(sample.luma)) << sample.x << "," << sample.y;
+    for (const Sample& sample : samples) EXPECT_EQ(At(got, sample.x, sample.y), grey(sample.luma)) << sample.x << "," << sample.y;
 }
 
 // ---- malformed packs -----------------------------------------------------------------------------------
@@ -287,9 +279,9 @@ class PcdBadPack : public testing::TestWithParam<BadCase> {};
 
 TEST_P(PcdBadPack, FailsWithItsCodeAndNoPixels)
 {
-    const Picture got = ReadPcd(GetParam().file, GetParam().resolution);
+    const Decoded got = ReadPcd(GetParam().file, GetParam().resolution);
     EXPECT_EQ(got.error, GetParam().wantError);
-    EXPECT_TRUE(got.rgb.empty());
+    EXPECT_TRUE(got.pixels.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Pcd, PcdBadPack, testing::ValuesIn(kBadCases),

@@ -2,58 +2,24 @@
 
 #include "codec/CodecErrors.h"
 #include "codec/CodecThreadState.h"
-#include "tests/codec/support/CodecTestSupport.h"
-#include "tests/codec/support/PeerProgram.h"
+#include "tests/codec/support/PeerImages.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
-using codec_test::Bytes;
-using codec_test::MemorySource;
-using codec_test::Quoted;
-using codec_test::RunPeer;
-using codec_test::RunPeerText;
-using codec_test::TempFile;
-
-using Palette = std::array<std::uint8_t, 256 * 4>;
-
-struct Decoded {
-    Bytes pixels;
-    Palette palette{};
-    int width = 0;
-    int height = 0;
-    int error = 0;
-};
+using namespace codec_test;
 
 Decoded ReadPngBytes(const Bytes& file, int bitsPerPixel, int flags = 0)
 {
-    MemorySource source(file);
-    Decoded decoded;
-    std::uint8_t* block = CodecReadPng(source.Handle(), &decoded.width, &decoded.height, bitsPerPixel, decoded.palette.data(), flags);
-    decoded.error = CodecGetLastError();
-    decoded.pixels = codec_test::TakeBlock(block, (std::size_t(decoded.width) * bitsPerPixel + 7) / 8 * decoded.height);
-    return decoded;
-}
-
-// Red, green, blue rows of what a decode shows: indices looked up in the palette (blue, green, red).
-Bytes ShownRgb(const Decoded& decoded, int bitsPerPixel)
-{
-    if (bitsPerPixel == 24) return decoded.pixels;
-    Bytes rgb;
-    const std::size_t rowBytes = (std::size_t(decoded.width) * bitsPerPixel + 7) / 8;
-    for (int y = 0; y < decoded.height; ++y)
-        for (int x = 0; x < decoded.width; ++x) {
-            const std::uint8_t* row = &decoded.pixels[y * rowBytes];
-            const int index = bitsPerPixel == 1 ? (row[x / 8] >> (7 - x % 8)) & 1 : row[x];
-            rgb.insert(rgb.end(), {decoded.palette[4 * index + 2], decoded.palette[4 * index + 1], decoded.palette[4 * index]});
-        }
-    return rgb;
+    const auto read = [flags](CodecIOHandle* source, int* width, int* height, int bits, std::uint8_t* palette) {
+        return CodecReadPng(source, width, height, bits, palette, flags);
+    };
+    return ReadWith(read, file, bitsPerPixel);
 }
 
 // ---- Files written by a peer decode as the peer decodes them ----
@@ -96,7 +62,7 @@ TEST_P(PngPeerFile, DecodesAsThePeerDoes)
     ASSERT_EQ(ours.width, 40);
     ASSERT_EQ(ours.height, 30);
     const Bytes peer = RunPeer("convert", Quoted(file.Path()) + " -background " + c.peerBackground + " -alpha remove -alpha off -depth 8 rgb:-");
-    EXPECT_LE(codec_test::MaxDifference(ShownRgb(ours, c.readBits), peer), c.tolerance);
+    EXPECT_LE(MaxDifference(ShownRgb(ours, c.readBits), peer), c.tolerance);
 }
 
 INSTANTIATE_TEST_SUITE_P(Png, PngPeerFile, testing::ValuesIn(kPeerCases),
@@ -109,7 +75,7 @@ TEST(PngRead, AlphaAtThirtyTwoBitsIsKeptAsStored)
     const Decoded ours = ReadPngBytes(file.Read(), 32);
     ASSERT_EQ(ours.error, kCodecOk);
     // The peer writes 16-bit samples here: both reductions to 8 bits round, within 1.
-    EXPECT_LE(codec_test::MaxDifference(ours.pixels, RunPeer("convert", Quoted(file.Path()) + " -depth 8 rgba:-")), 1);
+    EXPECT_LE(MaxDifference(ours.pixels, RunPeer("convert", Quoted(file.Path()) + " -depth 8 rgba:-")), 1);
 }
 
 TEST(PngQuery, ReportsHeaderDensityAndPalette)
@@ -193,7 +159,7 @@ TEST_P(PngWrite, PeerReadsWhatWeWroteAndSoDoWe)
     EXPECT_GT(facts.size(), 6u + 10u) << "no tIME chunk: " << facts;
     const Decoded ours = ReadPngBytes(file.Read(), 32);
     ASSERT_EQ(ours.error, kCodecOk);
-    EXPECT_LE(codec_test::MaxDifference(ours.pixels, RunPeer("convert", Quoted(file.Path()) + " -depth 8 rgba:-")), 1);
+    EXPECT_LE(MaxDifference(ours.pixels, RunPeer("convert", Quoted(file.Path()) + " -depth 8 rgba:-")), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Png, PngWrite, testing::ValuesIn(kWriteCases),
@@ -292,7 +258,7 @@ struct MalformedCase {
 };
 
 const MalformedCase kMalformedCases[] = {
-    {"not_a_png", [] { return codec_test::BytesOf("\x89PNX this is not a PNG file"); }, 24, true, kCodecErrPng},
+    {"not_a_png", [] { return BytesOf("\x89PNX this is not a PNG file"); }, 24, true, kCodecErrPng},
     {"truncated", [] { return Truncated(PeerPng(kRgbFile)); }, 24, true, kCodecErrPng},
     {"over_pixel_budget", [] { return Resized(PeerPng(kRgbFile), 20000, 20000); }, 24, true, kCodecErrOutOfMemory},
     {"wider_than_the_side_limit", [] { return Resized(PeerPng(kRgbFile), 1'000'001, 1); }, 24, true, kCodecErrPng},

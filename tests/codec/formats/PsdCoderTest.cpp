@@ -3,25 +3,16 @@
 #include "codec/ByteReader.h"
 #include "codec/CodecErrors.h"
 #include "codec/CodecThreadState.h"
-#include "platform/GlobalMemory.h"
-#include "tests/codec/support/CodecTestSupport.h"
+#include "tests/codec/support/PeerImages.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <cstdlib>
-#include <memory>
-#include <sstream>
 #include <string>
 
 namespace {
 
-using codec_test::Bytes;
-using codec_test::MemorySource;
-using codec_test::TempFile;
-
-using Palette = std::array<std::uint8_t, 1024>;
+using namespace codec_test;
 
 void AppendBe16(Bytes& out, std::uint16_t value)
 {
@@ -57,7 +48,7 @@ struct PsdFile {
 
     Bytes Build() const
     {
-        Bytes out = codec_test::BytesOf("8BPS");
+        Bytes out = BytesOf("8BPS");
         AppendBe16(out, 1);
         out.insert(out.end(), 6, 0);
         AppendBe16(out, channels);
@@ -77,7 +68,7 @@ struct PsdFile {
 // One image resource block: "8BIM", id, Pascal name padded to even, data size, data padded to even.
 Bytes ResourceBlock(std::uint16_t id, const std::string& name, const Bytes& data)
 {
-    Bytes out = codec_test::BytesOf("8BIM");
+    Bytes out = BytesOf("8BIM");
     AppendBe16(out, id);
     out.push_back(static_cast<std::uint8_t>(name.size()));
     out.insert(out.end(), name.begin(), name.end());
@@ -88,23 +79,17 @@ Bytes ResourceBlock(std::uint16_t id, const std::string& name, const Bytes& data
     return out;
 }
 
-struct Decoded {
-    int width = 0;
-    int height = 0;
-    int error = 0;
-    Bytes pixels;
-    Palette palette{};
-};
+std::uint8_t* CallReadPsd(CodecIOHandle* source, int* width, int* height, int bits, std::uint8_t* palette)
+{
+    return CodecReadPsd(source, width, height, bits, palette, bits == 32 ? kPsdReadCmyk : 0);
+}
 
 Decoded ReadPsd(const Bytes& file, int bits, int flags = 0)
 {
-    MemorySource source(file);
-    Decoded out;
-    std::uint8_t* pixels = CodecReadPsd(source.Handle(), &out.width, &out.height, bits, out.palette.data(), flags);
-    out.error = CodecGetLastError();
-    if (pixels != nullptr) out.pixels.assign(pixels, pixels + platform::GlobalSize(pixels));
-    platform::GlobalFree(pixels);
-    return out;
+    const auto read = [flags](CodecIOHandle* source, int* width, int* height, int depth, std::uint8_t* palette) {
+        return CodecReadPsd(source, width, height, depth, palette, flags);
+    };
+    return ReadWith(read, file, bits);
 }
 
 Bytes WritePsd(const Bytes& pixels, int width, int height, int bits, const std::uint8_t* palette = nullptr)
@@ -124,54 +109,10 @@ Bytes WritePsd(const Bytes& pixels, int width, int height, int bits, const std::
 
 // ---- peer program ----------------------------------------------------------------------------------
 
-struct Rgb8Image {
-    int width = 0;
-    int height = 0;
-    Bytes pixels;
-};
-
-// Runs a shell command and returns its standard output; the test fails when the command fails.
-Bytes RunPeer(const std::string& command)
+// The composite image of a PSD (its first frame) as ImageMagick decodes it.
+RgbImage PeerComposite(const TempFile& file)
 {
-    Bytes out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    if (!pipe) {
-        ADD_FAILURE() << "cannot run " << command;
-        return out;
-    }
-    std::array<char, 65536> chunk;
-    for (std::size_t got; (got = std::fread(chunk.data(), 1, chunk.size(), pipe.get())) != 0;)
-        out.insert(out.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
-    EXPECT_EQ(pclose(pipe.release()), 0) << command;
-    return out;
-}
-
-void RequireImageMagick()
-{
-    if (std::system("command -v convert >/dev/null 2>&1") != 0) FAIL() << "peer program missing: convert (ImageMagick)";
-}
-
-// The composite image of a PSD as ImageMagick decodes it, as 8-bit RGB.
-Rgb8Image PeerDecode(const TempFile& file)
-{
-    const Bytes ppm = RunPeer("convert '" + file.Path().string() + "[0]' -depth 8 ppm:-");
-    std::istringstream header(std::string(ppm.begin(), ppm.begin() + std::min<std::size_t>(ppm.size(), 64)));
-    std::string magic;
-    int maxValue = 0;
-    Rgb8Image image;
-    header >> magic >> image.width >> image.height >> maxValue;
-    EXPECT_EQ(magic, "P6");
-    const std::size_t start = static_cast<std::size_t>(header.tellg()) + 1;
-    if (start <= ppm.size()) image.pixels.assign(ppm.begin() + static_cast<std::ptrdiff_t>(start), ppm.end());
-    return image;
-}
-
-int LargestDifference(const Bytes& a, const Bytes& b)
-{
-    if (a.size() != b.size()) return 256;
-    int largest = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) largest = std::max(largest, std::abs(a[i] - b[i]));
-    return largest;
+    return ParseNetpbm(RunCommand("convert " + Quoted(file.Path().string() + "[0]") + " -depth 8 ppm:-"));
 }
 
 // ---- files written by the peer, read by us -----------------------------------------------------------
@@ -201,21 +142,21 @@ class PsdPeerFile : public testing::TestWithParam<PeerCase> {};
 
 TEST_P(PsdPeerFile, DecodesLikeThePeer)
 {
-    RequireImageMagick();
+    ASSERT_TRUE(PeersInstalled({"convert"}));
     TempFile file("peer.psd");
     TempFile reference("peer.png");
     std::string make = "convert ";
     for (const char* c = GetParam().makeArguments; *c != 0; ++c) make += (*c == '(' || *c == ')') ? std::string("\\") + *c : std::string(1, *c);
-    if (GetParam().referenceAsPng) make += " -write '" + reference.Path().string() + "'";
-    make += " '" + file.Path().string() + "'";
+    if (GetParam().referenceAsPng) make += " -write " + Quoted(reference.Path());
+    make += " " + Quoted(file.Path());
     ASSERT_EQ(std::system(make.c_str()), 0) << make;
 
-    const Rgb8Image want = PeerDecode(GetParam().referenceAsPng ? reference : file);
+    const RgbImage want = PeerComposite(GetParam().referenceAsPng ? reference : file);
     const Decoded got = ReadPsd(file.Read(), GetParam().bits);
     ASSERT_EQ(got.error, kCodecOk);
     EXPECT_EQ(got.width, want.width);
     EXPECT_EQ(got.height, want.height);
-    EXPECT_LE(LargestDifference(got.pixels, want.pixels), GetParam().tolerance);
+    EXPECT_LE(MaxDifference(got.pixels, want.rgb), GetParam().tolerance);
 }
 
 INSTANTIATE_TEST_SUITE_P(Psd, PsdPeerFile, testing::ValuesIn(kPeerCases),
@@ -232,16 +173,16 @@ Bytes Ramp(std::size_t bytes, unsigned step)
 
 TEST(PsdWriter, RgbFileReadsBackThroughThePeerAndUs)
 {
-    RequireImageMagick();
+    ASSERT_TRUE(PeersInstalled({"convert"}));
     const int width = 23, height = 9;
     const Bytes pixels = Ramp(width * height * 3, 5);
     TempFile file("ours.psd");
     file.Write(WritePsd(pixels, width, height, 24));
 
-    const Rgb8Image peer = PeerDecode(file);
+    const RgbImage peer = PeerComposite(file);
     EXPECT_EQ(peer.width, width);
     EXPECT_EQ(peer.height, height);
-    EXPECT_EQ(peer.pixels, pixels);
+    EXPECT_EQ(peer.rgb, pixels);
     const Decoded ours = ReadPsd(file.Read(), 24);
     EXPECT_EQ(ours.pixels, pixels);
 }
@@ -264,7 +205,7 @@ TEST(PsdWriter, IndexedFileKeepsIndicesAndTable)
 
 TEST(PsdWriter, CmykFileReadsBackAsStoredAndConverted)
 {
-    RequireImageMagick();
+    ASSERT_TRUE(PeersInstalled({"convert"}));
     const Bytes cmyk = {255, 255, 255, 255, 0, 0, 0, 255, 200, 100, 50, 128};
     TempFile file("ours.psd");
     file.Write(WritePsd(cmyk, 3, 1, 32));
@@ -272,7 +213,7 @@ TEST(PsdWriter, CmykFileReadsBackAsStoredAndConverted)
     // red = C x K / 255 with the channels stored inverted: 255 is no ink.
     const Bytes rgb = {255, 255, 255, 0, 0, 0, 100, 50, 25};
     EXPECT_EQ(ReadPsd(file.Read(), 24).pixels, rgb);
-    EXPECT_LE(LargestDifference(PeerDecode(file).pixels, rgb), 1);
+    EXPECT_LE(MaxDifference(PeerComposite(file).rgb, rgb), 1);
 }
 
 struct WriterRefusal {
@@ -436,13 +377,6 @@ PsdFile SmallRgb()
     return psd;
 }
 
-struct BadCase {
-    const char* name;
-    Bytes file;
-    int bits;
-    int wantError;
-};
-
 Bytes Edited(PsdFile psd, void (*edit)(PsdFile&))
 {
     edit(psd);
@@ -456,9 +390,9 @@ Bytes TruncatedBy(std::size_t bytes)
     return file;
 }
 
-const BadCase kBadCases[] = {
-    {"wrong_signature", codec_test::BytesOf("8BPX\0\1"), 24, kCodecErrNotPsd},
-    {"too_short_for_a_signature", codec_test::BytesOf("8BP"), 24, kCodecErrNotPsd},
+const BadFileCase kBadCases[] = {
+    {"wrong_signature", BytesOf("8BPX\0\1"), 24, kCodecErrNotPsd},
+    {"too_short_for_a_signature", BytesOf("8BP"), 24, kCodecErrNotPsd},
     {"version_2", [] { Bytes f = SmallRgb().Build(); f[5] = 2; return f; }(), 24, kCodecErrNotPsd},
     {"depth_4", Edited(SmallRgb(), [](PsdFile& f) { f.depth = 4; }), 24, kCodecErrPsdMode},
     {"lab_mode", Edited(SmallRgb(), [](PsdFile& f) { f.mode = 9; }), 24, kCodecErrPsdMode},
@@ -481,16 +415,9 @@ const BadCase kBadCases[] = {
     {"depth_16_requested", SmallRgb().Build(), 16, kCodecErrInvalidArgument},
 };
 
-void PrintTo(const BadCase& row, std::ostream* out) { *out << row.name; }
+class PsdBadFile : public testing::TestWithParam<BadFileCase> {};
 
-class PsdBadFile : public testing::TestWithParam<BadCase> {};
-
-TEST_P(PsdBadFile, FailsWithItsCodeAndNoPixels)
-{
-    const Decoded got = ReadPsd(GetParam().file, GetParam().bits, GetParam().bits == 32 ? kPsdReadCmyk : 0);
-    EXPECT_EQ(got.error, GetParam().wantError);
-    EXPECT_TRUE(got.pixels.empty());
-}
+TEST_P(PsdBadFile, FailsWithItsCodeAndNoPixels) { ExpectRefused(CallReadPsd, GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(Psd, PsdBadFile, testing::ValuesIn(kBadCases),
                          [](const auto& info) { return std::string(info.param.name); });

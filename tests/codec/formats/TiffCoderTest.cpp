@@ -2,8 +2,7 @@
 
 #include "codec/CodecErrors.h"
 #include "codec/CodecThreadState.h"
-#include "tests/codec/support/CodecTestSupport.h"
-#include "tests/codec/support/PeerProgram.h"
+#include "tests/codec/support/PeerImages.h"
 
 #include <gtest/gtest.h>
 
@@ -15,47 +14,14 @@
 
 namespace {
 
-using codec_test::Bytes;
-using codec_test::MemorySource;
-using codec_test::Quoted;
-using codec_test::RunPeer;
-using codec_test::RunPeerText;
-using codec_test::TempFile;
-
-using Palette = std::array<std::uint8_t, 256 * 4>;
-
-struct Decoded {
-    Bytes pixels;
-    Palette palette{};
-    int width = 0;
-    int height = 0;
-    int error = 0;
-};
+using namespace codec_test;
 
 Decoded ReadTiffBytes(const Bytes& file, int bitsPerPixel, int page = 0, int flags = 0)
 {
-    MemorySource source(file);
-    Decoded decoded;
-    std::uint8_t* block =
-        CodecReadTiff(source.Handle(), &decoded.width, &decoded.height, bitsPerPixel, decoded.palette.data(), page, flags);
-    decoded.error = CodecGetLastError();
-    decoded.pixels = codec_test::TakeBlock(block, (std::size_t(decoded.width) * bitsPerPixel + 7) / 8 * decoded.height);
-    return decoded;
-}
-
-// Red, green, blue rows of what a decode shows: indices looked up in the palette (blue, green, red).
-Bytes ShownRgb(const Decoded& decoded, int bitsPerPixel)
-{
-    if (bitsPerPixel == 24) return decoded.pixels;
-    Bytes rgb;
-    const std::size_t rowBytes = (std::size_t(decoded.width) * bitsPerPixel + 7) / 8;
-    for (int y = 0; y < decoded.height; ++y)
-        for (int x = 0; x < decoded.width; ++x) {
-            const std::uint8_t* row = &decoded.pixels[y * rowBytes];
-            const int index = bitsPerPixel == 1 ? (row[x / 8] >> (7 - x % 8)) & 1 : row[x];
-            rgb.insert(rgb.end(), {decoded.palette[4 * index + 2], decoded.palette[4 * index + 1], decoded.palette[4 * index]});
-        }
-    return rgb;
+    const auto read = [page, flags](CodecIOHandle* source, int* width, int* height, int bits, std::uint8_t* palette) {
+        return CodecReadTiff(source, width, height, bits, palette, page, flags);
+    };
+    return ReadWith(read, file, bitsPerPixel);
 }
 
 // A peer-made TIFF, optionally edited afterwards by libtiff's tools: "tiffset ARGS" changes or removes
@@ -75,7 +41,8 @@ Bytes PeerTiff(const std::string& options, const std::string& edit = "")
     return file.Read();
 }
 
-Bytes PeerDecode(const Bytes& tiff, const std::string& options)
+// ImageMagick's decode of TIFF bytes as red, green, blue samples, after `options`.
+Bytes PeerRgb(const Bytes& tiff, const std::string& options)
 {
     TempFile file("decode.tif");
     file.Write(tiff);
@@ -135,7 +102,7 @@ TEST_P(TiffPeerFile, DecodesAsThePeerDoes)
     // is fax data: the peer is shown the file as it was before the tag was removed.
     const bool photometricRemoved = std::string(c.edit) == "tiffset -u 262";
     const Bytes oracle = photometricRemoved ? PeerTiff(c.makeOptions) : file;
-    EXPECT_LE(codec_test::MaxDifference(ShownRgb(ours, c.readBits), PeerDecode(oracle, "-auto-orient")), c.tolerance);
+    EXPECT_LE(MaxDifference(ShownRgb(ours, c.readBits), PeerRgb(oracle, "-auto-orient")), c.tolerance);
 }
 
 INSTANTIATE_TEST_SUITE_P(Tiff, TiffPeerFile, testing::ValuesIn(kPeerCases),
@@ -275,10 +242,10 @@ TEST_P(TiffWrite, PeerAndWeReadBackWhatWasWritten)
     } else if (c.bitsPerPixel == 1) {
         EXPECT_EQ(ours.pixels, BilevelAsRead(pixels, width, (c.flags & kTiffWriteMinIsBlack) != 0));
     } else {
-        EXPECT_LE(codec_test::MaxDifference(ours.pixels, pixels), c.tolerance);
+        EXPECT_LE(MaxDifference(ours.pixels, pixels), c.tolerance);
     }
     if (c.readBits != 32) {
-        EXPECT_LE(codec_test::MaxDifference(ShownRgb(ours, c.readBits), RunPeer("convert", Quoted(file.Path()) + " -depth 8 rgb:-")), 1);
+        EXPECT_LE(MaxDifference(ShownRgb(ours, c.readBits), RunPeer("convert", Quoted(file.Path()) + " -depth 8 rgb:-")), 1);
     }
 }
 
@@ -366,7 +333,7 @@ struct MalformedCase {
 };
 
 const MalformedCase kMalformedCases[] = {
-    {"not_a_tiff", [] { return codec_test::BytesOf("II*\0 this is not a TIFF file"); }, 24, 0, true, kCodecErrTiff},
+    {"not_a_tiff", [] { return BytesOf("II*\0 this is not a TIFF file"); }, 24, 0, true, kCodecErrTiff},
     {"missing_page", [] { return PeerTiff(kOneStripRgb); }, 24, 1, true, kCodecErrInvalidArgument},
     {"strip_past_the_end", [] { return WithTags(PeerTiff(kOneStripRgb), {{kStripOffsets, 100000}}); }, 24, 0, true, kCodecErrTiff},
     {"strip_past_the_end_at_8_bits", [] { return WithTags(PeerTiff("-size 40x30 gradient: -type Grayscale -compress None -define tiff:rows-per-strip=30"), {{kStripOffsets, 100000}}); }, 8, 0, true, kCodecErrTiff},

@@ -4,12 +4,22 @@
 #include "codec/CodecThreadState.h"
 #include "platform/GlobalMemory.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <stdexcept>
 
 namespace codec_test {
+
+namespace {
+
+bool IsInstalled(const std::string& program)
+{
+    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+}  // namespace
 
 void PrintTo(const RgbImage& image, std::ostream* out)
 {
@@ -20,10 +30,8 @@ void PrintTo(const RgbImage& image, std::ostream* out)
 
 testing::AssertionResult PeersInstalled(std::initializer_list<const char*> programs)
 {
-    for (const char* program : programs) {
-        const std::string probe = std::string("command -v ") + program + " >/dev/null 2>&1";
-        if (std::system(probe.c_str()) != 0) return testing::AssertionFailure() << "peer program missing: " << program;
-    }
+    for (const char* program : programs)
+        if (!IsInstalled(program)) return testing::AssertionFailure() << "peer program missing: " << program;
     return testing::AssertionSuccess();
 }
 
@@ -36,6 +44,33 @@ Bytes RunCommand(const std::string& command)
     while (const std::size_t got = std::fread(chunk, 1, sizeof chunk, pipe)) output.insert(output.end(), chunk, chunk + got);
     if (pclose(pipe) != 0) throw std::runtime_error("command failed: " + command);
     return output;
+}
+
+Bytes RunPeer(const std::string& program, const std::string& arguments)
+{
+    if (!IsInstalled(program)) throw std::runtime_error("peer program '" + program + "' is not installed");
+    return RunCommand(program + " " + arguments + " 2>/dev/null");
+}
+
+std::string RunPeerText(const std::string& program, const std::string& arguments)
+{
+    const Bytes output = RunPeer(program, arguments);
+    return std::string(output.begin(), output.end());
+}
+
+std::string Quoted(const std::filesystem::path& path)
+{
+    std::string quoted = "'";
+    for (const char c : path.string()) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+int MaxDifference(const Bytes& a, const Bytes& b)
+{
+    if (a.size() != b.size()) return 255;
+    int largest = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) largest = std::max(largest, std::abs(int{a[i]} - int{b[i]}));
+    return largest;
 }
 
 RgbImage ParseNetpbm(const Bytes& bytes)
@@ -91,12 +126,12 @@ Bytes ToPpm(const RgbImage& image)
 
 RgbImage PeerDecode(const std::filesystem::path& file)
 {
-    return ParseNetpbm(RunCommand("convert '" + file.string() + "' -depth 8 ppm:-"));
+    return ParseNetpbm(RunCommand("convert " + Quoted(file) + " -depth 8 ppm:-"));
 }
 
 RgbImage DecodeWithPeer(const std::string& decoder, const std::filesystem::path& file)
 {
-    return ParseNetpbm(RunCommand(decoder + " '" + file.string() + "' 2>/dev/null"));
+    return ParseNetpbm(RunCommand(decoder + " " + Quoted(file) + " 2>/dev/null"));
 }
 
 RgbImage TestPicture(int width, int height)
@@ -136,8 +171,22 @@ Decoded ReadWith(const ReaderCall& read, const Bytes& file, int bitsPerPixel)
     Decoded result;
     std::uint8_t* block = read(source.Handle(), &result.width, &result.height, bitsPerPixel, result.palette.data());
     result.error = CodecGetLastError();
-    result.pixels = TakeBlock(block, std::size_t(result.height) * ((std::size_t(result.width) * bitsPerPixel + 7) / 8));
+    result.pixels = TakeBlock(block, platform::GlobalSize(block));
     return result;
+}
+
+Bytes ShownRgb(const Decoded& decoded, int bitsPerPixel)
+{
+    if (bitsPerPixel == 24) return decoded.pixels;
+    Bytes rgb;
+    const std::size_t rowBytes = (std::size_t(decoded.width) * bitsPerPixel + 7) / 8;
+    for (int y = 0; y < decoded.height; ++y)
+        for (int x = 0; x < decoded.width; ++x) {
+            const std::uint8_t* row = &decoded.pixels[y * rowBytes];
+            const int index = bitsPerPixel == 1 ? (row[x / 8] >> (7 - x % 8)) & 1 : row[x];
+            rgb.insert(rgb.end(), {decoded.palette[4 * index + 2], decoded.palette[4 * index + 1], decoded.palette[4 * index]});
+        }
+    return rgb;
 }
 
 PeerDecoder NetpbmDecoder(const std::string& program)
@@ -149,10 +198,9 @@ PeerFile MakePeerFile(const std::string& command, const std::string& outputName,
 {
     TempFile source("src.ppm");
     source.Write(ToPpm(TestPicture(13, 7)));
-    const std::string folder = source.Path().parent_path().string();
-    RunCommand("cd '" + folder + "' && " + command);
+    RunCommand("cd " + Quoted(source.Path().parent_path()) + " && " + command);
     const std::filesystem::path output = source.Path().parent_path() / outputName;
-    return {RunCommand("cat '" + output.string() + "'"), decode(output)};
+    return {RunCommand("cat " + Quoted(output)), decode(output)};
 }
 
 void PrintTo(const PeerCase& row, std::ostream* out) { *out << row.name; }
@@ -167,6 +215,13 @@ void ExpectDecodesAsPeer(const ReaderCall& read, const PeerFile& file, bool inde
     const Decoded indices = ReadWith(read, file.bytes, 8);
     ASSERT_EQ(indices.error, kCodecOk);
     EXPECT_EQ(ExpandIndices(indices.pixels.data(), indices.width, indices.height, indices.palette.data()), file.want);
+}
+
+void ExpectRefused(const ReaderCall& read, const BadFileCase& row)
+{
+    const Decoded decoded = ReadWith(read, row.file, row.bits);
+    EXPECT_TRUE(decoded.pixels.empty());
+    EXPECT_EQ(decoded.error, row.want);
 }
 
 }  // namespace codec_test

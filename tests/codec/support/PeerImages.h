@@ -1,7 +1,8 @@
 #pragma once
-// Peer programs as oracles for the own coders' tests: ImageMagick and netpbm write files at test time
-// and decode ours, and their decode is compared pixel for pixel with ours. A missing peer fails the
-// test by name; it is never skipped.
+// Peer programs as oracles for the codec tests: ImageMagick, netpbm and libtiff's tools write files at
+// test time and decode ours, and their decode is compared with ours. A missing peer fails the test by
+// name; it is never skipped. Also the read results every coder test compares: one reader call's size,
+// code, pixels and palette.
 
 #include "tests/codec/support/CodecTestSupport.h"
 
@@ -28,6 +29,15 @@ void PrintTo(const RgbImage& image, std::ostream* out);
 testing::AssertionResult PeersInstalled(std::initializer_list<const char*> programs);
 // Runs a shell command and returns its standard output; throws, naming the command, when it fails.
 Bytes RunCommand(const std::string& command);
+// Runs `program arguments...` with its diagnostics discarded and returns its standard output. Throws
+// std::runtime_error naming the program when it is missing or exits with a failure.
+Bytes RunPeer(const std::string& program, const std::string& arguments);
+// The same, for standard output as text.
+std::string RunPeerText(const std::string& program, const std::string& arguments);
+// A path quoted for the shell.
+std::string Quoted(const std::filesystem::path& path);
+// The largest difference between two byte strings of the same length (255 when the lengths differ).
+int MaxDifference(const Bytes& a, const Bytes& b);
 // A binary PPM (P6) or PGM (P5) with a maximum value of 255, or a PBM (P4), as red, green, blue.
 RgbImage ParseNetpbm(const Bytes& bytes);
 Bytes ToPpm(const RgbImage& image);
@@ -39,12 +49,13 @@ RgbImage DecodeWithPeer(const std::string& decoder, const std::filesystem::path&
 RgbImage TestPicture(int width, int height);
 // Indices looked up in a palette of blue, green, red, reserved entries.
 RgbImage ExpandIndices(const std::uint8_t* indices, int width, int height, const std::uint8_t* palette);
-// Takes over a block returned by a reader: its first `bytes` bytes, then frees it.
+// Takes over a block returned by a reader: its first `bytes` bytes, then frees it; empty for null.
 Bytes TakeBlock(std::uint8_t* block, std::size_t bytes);
 
 using Palette = std::array<std::uint8_t, 1024>;
 
-// What one read left: the size, the thread's last error, the pixels (empty on failure) and the palette.
+// What one read left: the size, the thread's last error, the whole pixel block (empty on failure) and
+// the palette.
 struct Decoded {
     int width = 0;
     int height = 0;
@@ -58,6 +69,8 @@ struct Decoded {
 // One reader call: handle, width, height, bits per pixel, palette.
 using ReaderCall = std::function<std::uint8_t*(CodecIOHandle*, int*, int*, int, std::uint8_t*)>;
 Decoded ReadWith(const ReaderCall& read, const Bytes& file, int bitsPerPixel);
+// Red, green, blue rows of what a read at 1, 8 or 24 bits shows: indices looked up in the palette.
+Bytes ShownRgb(const Decoded& decoded, int bitsPerPixel);
 
 // A file a peer program wrote at test time, with the peer's own decode of it.
 struct PeerFile {
@@ -91,5 +104,7 @@ void PrintTo(const BadFileCase& row, std::ostream* out);
 
 // Our read at 24 bits, and at 8 bits for indexed files, equals the peer's decode.
 void ExpectDecodesAsPeer(const ReaderCall& read, const PeerFile& file, bool indexed);
+// Our read of a malformed file leaves the row's code and no pixels.
+void ExpectRefused(const ReaderCall& read, const BadFileCase& row);
 
 }  // namespace codec_test
