@@ -1,0 +1,3 @@
+#include "document/dialogs/FileOpenDialog.h"
+
+std::optional<std::string> RunFileOpenDialog(QWidget*, CProfileStore&) { return std::nullopt; }
