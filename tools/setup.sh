@@ -36,6 +36,11 @@ lumatrine_install_packages() {
 # lumatrine_build BUILD_DIR [cmake options...]
 lumatrine_build() {
   local dir="$1"; shift
-  cmake -S "$LUMATRINE_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+  local launcher=()
+  # A compiler cache, where the machine has one, makes a rebuild of unchanged sources nearly free.
+  if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  fi
+  cmake -S "$LUMATRINE_ROOT" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
   cmake --build "$dir" --parallel "$(nproc)"
 }
