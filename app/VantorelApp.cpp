@@ -79,7 +79,7 @@ bool CVantorelApp::InitInstance(const QStringList& arguments)
         if (!OpenDocumentFile(path)) {
             // The reason comes from a second read: the document's load reports success or failure only.
             CRasterImage probe;
-            const std::string message = "The file " + path + " could not be opened: " + LoadFailureText(probe.Load(path.c_str()), path) + ".";
+            const std::string message = "Cannot show " + path + ": " + LoadFailureText(probe.Load(path.c_str()), path) + ".";
             std::cerr << "lumatrine: " << message << "\n";
             prompt_->ShowMessage(message);
             return false;
@@ -120,7 +120,8 @@ void CVantorelApp::OnFileOpen()
 void CVantorelApp::OnOpenRecentFile(int index)
 {
     if (index < 0 || index >= static_cast<int>(recentFiles_.Paths().size())) return;
-    if (!OpenDocumentFile(recentFiles_.Paths()[index])) recentFiles_.Remove(index);
+    const std::string path = recentFiles_.Paths()[index];
+    if (!OpenDocumentFile(path)) recentFiles_.Remove(index);
 }
 
 void CVantorelApp::OnAppAbout()

@@ -14,8 +14,9 @@ std::string SlotName(int index) { return "File" + std::to_string(index + 1); }
 void CRecentFileList::AddRecentFile(const std::string& path)
 {
     if (path.empty()) return;
-    std::erase(paths_, path);
-    paths_.insert(paths_.begin(), path);
+    std::string entry = path;   // `path` may be one of the entries moved below
+    std::erase(paths_, entry);
+    paths_.insert(paths_.begin(), std::move(entry));
     if (static_cast<int>(paths_.size()) > capacity_) paths_.resize(capacity_);
 }
 

@@ -321,15 +321,17 @@ TEST(RecentFileList, HoldsFourNewestFirstAndRoundTripsThroughTheProfile)
     EXPECT_EQ(recent.Paths(), (std::vector<std::string>{"/e.jpg", "/d.jpg", "/c.jpg", "/b.jpg"}));
     recent.AddRecentFile("/c.jpg");   // already listed: moves up, nothing falls off
     EXPECT_EQ(recent.Paths(), (std::vector<std::string>{"/c.jpg", "/e.jpg", "/d.jpg", "/b.jpg"}));
+    recent.AddRecentFile(recent.Paths()[2]);   // an entry of the list itself
+    EXPECT_EQ(recent.Paths(), (std::vector<std::string>{"/d.jpg", "/c.jpg", "/e.jpg", "/b.jpg"}));
 
     recent.Remove(1);
     recent.WriteList(profile);
-    EXPECT_EQ(TempProfile::Value("Recent File List/File1").toString(), "/c.jpg");
+    EXPECT_EQ(TempProfile::Value("Recent File List/File1").toString(), "/d.jpg");
     EXPECT_EQ(TempProfile::Value("Recent File List/File4").toString(), "");
 
     CRecentFileList reread(4);
     reread.ReadList(profile);
-    EXPECT_EQ(reread.Paths(), (std::vector<std::string>{"/c.jpg", "/d.jpg", "/b.jpg"}));
+    EXPECT_EQ(reread.Paths(), (std::vector<std::string>{"/d.jpg", "/e.jpg", "/b.jpg"}));
 }
 
 // ----- toolbar images ----------------------------------------------------------------------------
