@@ -21,7 +21,10 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 static void InitResources() { Q_INIT_RESOURCE(lumatrine); }
@@ -67,8 +70,10 @@ QString DarkLookStyleSheet()
                "QToolBar QToolButton { background: transparent; border: 1px solid transparent; padding: 2px; }"
                "QToolBar QToolButton:hover { background: %2; border: 1px solid %3; }"
                "QToolBar QToolButton:pressed, QToolBar QToolButton:checked { background: %3; }"
-               "QDockWidget { color: %3; titlebar-close-icon: none; }"
-               "QDockWidget::title { background: %1; padding: 4px 22px; border-bottom: 1px solid %2; }"
+               "QWidget#paneTitle { background: %1; border-bottom: 1px solid %2; }"
+               "QWidget#paneTitle QLabel { color: %3; }"
+               "QWidget#paneTitle QToolButton { border: 1px solid transparent; }"
+               "QWidget#paneTitle QToolButton:hover { background: %2; border: 1px solid %3; }"
                "QMainWindow { background: %1; }"
                "QMainWindow::separator { background: %1; width: 4px; height: 4px; }"
                "QMainWindow::separator:hover { background: %2; }"
@@ -97,6 +102,43 @@ protected:
         painter.setPen(QColor(kBarEdge));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
+};
+
+// A dock's title bar with the pane's icon before the title (the standard one shows no icon), and the
+// float and close buttons.
+class PaneTitleBar : public QWidget {
+public:
+    explicit PaneTitleBar(QDockWidget* dock)
+    {
+        setObjectName(QStringLiteral("paneTitle"));
+        setAttribute(Qt::WA_StyledBackground);
+        auto* layout = new QHBoxLayout(this);
+        layout->setContentsMargins(4, 2, 2, 2);
+        layout->setSpacing(4);
+        icon_ = new QLabel;
+        icon_->setFixedSize(16, 16);
+        auto* title = new QLabel(dock->windowTitle());
+        layout->addWidget(icon_);
+        layout->addWidget(title, 1);
+        const auto addButton = [&](QStyle::StandardPixmap picture, const QString& name, auto clicked) {
+            auto* button = new QToolButton;
+            button->setIcon(style()->standardIcon(picture));
+            button->setIconSize(QSize(10, 10));
+            button->setAutoRaise(true);
+            button->setToolTip(name);
+            button->setAccessibleName(name);
+            button->setFocusPolicy(Qt::NoFocus);
+            connect(button, &QToolButton::clicked, dock, clicked);
+            layout->addWidget(button);
+        };
+        addButton(QStyle::SP_TitleBarNormalButton, QStringLiteral("Float"), [dock] { dock->setFloating(!dock->isFloating()); });
+        addButton(QStyle::SP_TitleBarCloseButton, QStringLiteral("Close"), [dock] { dock->close(); });
+    }
+
+    void ShowIcon(const QIcon& paneIcon) { icon_->setPixmap(paneIcon.pixmap(16, 16)); }
+
+private:
+    QLabel* icon_;
 };
 
 struct ButtonLayout {
@@ -290,6 +332,7 @@ QDockWidget* CMainFrame::CreatePane(int paneId, const QString& title, CPanelDial
     dock->setObjectName(QStringLiteral("pane%1").arg(paneId));
     dock->setProperty("paneId", paneId);
     dock->installEventFilter(this);
+    dock->setTitleBarWidget(new PaneTitleBar(dock));
     panes_[paneId] = dock;
     panel.setObjectName(QStringLiteral("panel%1").arg(paneId));
     return dock;
@@ -309,7 +352,11 @@ void CMainFrame::CreatePanes()
 
     const std::vector<QIcon> icons = LoadPaneIcons(QStringLiteral(":/toolbars/panes.xpm"));
     const int iconPanes[] = {pane::kAspectSettings, pane::kFileProperties};
-    for (std::size_t i = 0; i < icons.size() && i < std::size(iconPanes); ++i) Pane(iconPanes[i])->setWindowIcon(icons[i]);
+    for (std::size_t i = 0; i < icons.size() && i < std::size(iconPanes); ++i) {
+        QDockWidget* dock = Pane(iconPanes[i]);
+        dock->setWindowIcon(icons[i]);
+        static_cast<PaneTitleBar*>(dock->titleBarWidget())->ShowIcon(icons[i]);
+    }
 }
 
 void CMainFrame::RegisterFrameCommands()
