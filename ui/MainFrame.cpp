@@ -171,6 +171,7 @@ CMainFrame::CMainFrame(CProfileStore& profile, QWidget* parent) : QMainWindow(pa
     view_->setObjectName(QStringLiteral("VantorelView"));
     view_->SetSourceRegionObserver(this);
     setCentralWidget(view_);
+    view_->setFocus();
 
     CreateStatusBar();
     CreateMenus();

@@ -291,6 +291,10 @@ TEST_F(FrameTest, StretchPaneSitsBelowAspectPane)
     EXPECT_LT(aspect.bottom(), stretch.top());
     EXPECT_LT(frame.Pane(pane::kFileProperties)->geometry().right(), frame.View()->geometry().left());
     EXPECT_LT(frame.View()->geometry().right(), aspect.left());
+    // Initial sizes: 200 wide on the right, 240 on the left; the right column split about 130 : 200.
+    EXPECT_NEAR(aspect.width(), 200, 4);
+    EXPECT_NEAR(frame.Pane(pane::kFileProperties)->width(), 240, 4);
+    EXPECT_NEAR(static_cast<double>(aspect.height()) / stretch.height(), 130.0 / 200.0, 0.1);
 }
 
 TEST_F(FrameTest, RecentFilesAppearInTheFileMenu)
