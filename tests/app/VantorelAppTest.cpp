@@ -7,6 +7,8 @@
 #include "../support/QtTestProfile.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -163,6 +165,24 @@ TEST_F(AppTest, ExitClosesTheWindowAndSavesItsPlacement)
     EXPECT_TRUE(app.MainFrame()->RunCommand(cmd::kAppExit));
     EXPECT_FALSE(app.MainFrame()->isVisible());
     EXPECT_EQ(TempProfile::Value("Frame/Status").toInt(), 3);
+    app.ExitInstance();
+}
+
+TEST_F(AppTest, AboutBoxRunsModally)
+{
+    CVantorelApp app(&prompt);
+    ASSERT_TRUE(app.InitInstance({}));
+    QString title, text;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        for (const QLabel* label : box->findChildren<QLabel*>()) text += label->text() + "\n";
+        box->close();
+    });
+    EXPECT_TRUE(app.MainFrame()->RunCommand(cmd::kAppAbout));
+    EXPECT_EQ(title, "About ");
+    EXPECT_TRUE(text.contains("Calvenor 1.0")) << text.toStdString();
     app.ExitInstance();
 }
 

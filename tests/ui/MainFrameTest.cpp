@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -400,6 +401,14 @@ TEST_F(FrameTest, CustomizeListsCategoriesAndChangesToolBars)
     EXPECT_EQ(dialog.Categories(), (QStringList{"File", "Edit", "View", "Help", "All Commands", "Built-in Menus", "New Menu"}));
     EXPECT_TRUE(dialog.CategoryCommands(4).contains(frame.Action(cmd::kZoomIn)));   // toolbar-only commands too
     EXPECT_EQ(dialog.CategoryCommands(5).size(), 4);                                // the four menus
+
+    // The "Toolbars" page shows and hides the bars.
+    auto* toolbarList = dialog.findChild<QListWidget*>();
+    ASSERT_NE(toolbarList, nullptr);
+    toolbarList->item(1)->setCheckState(Qt::Checked);
+    EXPECT_TRUE(frame.ToolBar(toolbar::kCrop)->isVisible());
+    toolbarList->item(0)->setCheckState(Qt::Unchecked);
+    EXPECT_FALSE(frame.ToolBar(toolbar::kStandard)->isVisible());
 
     QToolBar* crop = frame.ToolBar(toolbar::kCrop);
     const int before = crop->actions().size();
