@@ -27,6 +27,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+// The pictures are compiled into this static library: they must be registered before first use, from
+// outside any namespace.
 static void InitResources() { Q_INIT_RESOURCE(lumatrine); }
 
 namespace {
@@ -398,9 +400,9 @@ QAction* CMainFrame::Action(int id) const
 
 bool CMainFrame::RunCommand(int id)
 {
+    // The state is asked afresh: the one shown may be older than the document's.
     const auto found = commands_.find(id);
-    QAction* action = Action(id);
-    if (found == commands_.end() || action == nullptr || !action->isEnabled()) return false;
+    if (found == commands_.end() || (found->second.enabled && !found->second.enabled())) return false;
     // The handler may replace the handlers (and close the window): run a copy.
     const std::function<void()> run = found->second.run;
     run();
