@@ -1,8 +1,14 @@
-// lumatrine: the desktop program. The main window arrives with the application object.
+// lumatrine: the desktop program. lumatrine [FILE]: opens FILE, or starts with an empty document.
+#include "app/VantorelApp.h"
+
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    return 0;
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Lumatrine NR"));
+    QApplication::setOrganizationName(QStringLiteral("VantorelDCE"));
+    QApplication::setDesktopFileName(QStringLiteral("lumatrine"));
+    CVantorelApp app;
+    return RunVantorelApp(app, QApplication::arguments().mid(1));
 }

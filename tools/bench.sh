@@ -13,7 +13,7 @@ build="$LUMATRINE_ROOT/build/bench"
 lumatrine_build "$build" -DCMAKE_BUILD_TYPE=Release -DLUMATRINE_TESTS=OFF -DLUMATRINE_BENCH=ON
 results="$build/results"
 mkdir -p "$results"
-for program in conversion/conversion_bench cli/cli_bench document/document_bench codec/codec_jpeg_bench codec/codec_pixels_bench; do
+for program in app/app_bench conversion/conversion_bench cli/cli_bench document/document_bench codec/codec_jpeg_bench codec/codec_pixels_bench; do
   name="$(basename "$program")"
   "$build/bench/$program" --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
     --benchmark_out="$results/$name.json" --benchmark_out_format=json
