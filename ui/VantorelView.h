@@ -35,14 +35,9 @@ public:
     // "Show Grid" (32787): toggles the grid; IsGridShown gives its check mark.
     void OnShowGrid();
     bool IsGridShown() const { return grid_; }
-    // Paste (57637) does nothing; it is enabled while the clipboard holds a picture.
+    // Paste (57637) does nothing; it is enabled while the clipboard holds a picture. Copy (57634) does
+    // nothing either and stays enabled.
     bool CanPaste() const;
-
-    // Sets the scroll ranges for the output image and the window and centres the picture; nothing
-    // while no source picture is loaded.
-    void UpdateScrollRange();
-    // True for the file names a drop opens: ending in .jpg, .png, .bmp, .tif, .tga or .pcx, in any case.
-    static bool IsDroppableFile(const QString& path);
 
 protected:
     bool event(QEvent* event) override;
@@ -58,6 +53,11 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Sets the scroll ranges for the output image and the window and centres the picture; nothing
+    // while no source picture is loaded.
+    void UpdateScrollRange();
+    // True for the file names a drop opens: ending in .jpg, .png, .bmp, .tif, .tga or .pcx, in any case.
+    static bool IsDroppableFile(const QString& path);
     bool HasSource() const;
     const CRasterImage* Output() const;
     // Where the output picture lies in the window for the current scroll positions.

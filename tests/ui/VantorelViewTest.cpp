@@ -207,6 +207,41 @@ TEST_F(ViewTest, NewOutputSizeOrWindowSizeRecentresAndSameSizeKeepsTheScroll)
     EXPECT_GT(observer.sourceRegionCalls, before);
 }
 
+TEST_F(ViewTest, ConversionUpdatesRepaintUntilTheViewIsGone)
+{
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    SetOutput(40, 30);
+    Show(200, 150);
+    view.viewport()->installEventFilter(&counter);
+    QApplication::processEvents();
+    counter.paints = 0;
+    ASSERT_TRUE(document.UpdateConversion(false));
+    QApplication::processEvents();
+    EXPECT_GE(counter.paints, 1);
+
+    // A view that has gone (or shows another document) is no longer called by the conversion.
+    {
+        CVantorelView second;
+        second.SetDocument(&document);
+    }
+    EXPECT_TRUE(document.UpdateConversion(false));
+    CVantorelDoc other;
+    view.SetDocument(&other);
+    counter.paints = 0;
+    QApplication::processEvents();
+    counter.paints = 0;
+    EXPECT_TRUE(document.UpdateConversion(false));
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, 0);
+}
+
 TEST_F(ViewTest, WithoutASourceNothingIsToldAndNothingScrolls)
 {
     Show(300, 200);
@@ -247,7 +282,7 @@ TEST_F(ViewTest, EscapeAndEnterAreSwallowed)
     EXPECT_EQ(window.keysReached, 0);
 }
 
-TEST_F(ViewTest, HandShowsWhileTheLeftButtonIsHeldAndNothingMoves)
+TEST_F(ViewTest, HandShowsWhileTheLeftButtonIsHeldAndNeitherMouseNorWheelMoves)
 {
     SetOutput(1000, 800);
     Show(400, 300);
@@ -261,6 +296,9 @@ TEST_F(ViewTest, HandShowsWhileTheLeftButtonIsHeldAndNothingMoves)
     QTest::mousePress(area, Qt::LeftButton, {}, QPoint(50, 50));
     EXPECT_EQ(area->cursor().shape(), Qt::OpenHandCursor);
     QTest::mouseMove(area, QPoint(150, 120));
+    QWheelEvent wheel(QPointF(150, 120), area->mapToGlobal(QPointF(150, 120)), {}, QPoint(0, -120), Qt::LeftButton, {},
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(area, &wheel);
     EXPECT_EQ(area->cursor().shape(), Qt::OpenHandCursor);
     EXPECT_EQ(view.horizontalScrollBar()->value(), 30);
     EXPECT_EQ(view.verticalScrollBar()->value(), 0);
