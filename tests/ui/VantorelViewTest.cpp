@@ -5,6 +5,7 @@
 #include "conversion/ConversionObserver.h"
 #include "document/VantorelDoc.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
@@ -20,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -379,6 +381,31 @@ TEST_F(ViewTest, GridDrawsThirdsAndSafeFramesOverThePicture)
         view.OnShowGrid();
         EXPECT_EQ(view.IsGridShown(), !shown);
     }
+}
+
+TEST_F(ViewTest, AccessibilitySeesTheScrollAreaAndItsScrollBars)
+{
+    SetOutput(1000, 800);
+    Show(400, 300);
+    QAccessibleInterface* area = QAccessible::queryAccessibleInterface(&view);
+    ASSERT_NE(area, nullptr);
+    EXPECT_TRUE(area->state().focusable);
+    // Both scroll bars are found below the view, with their role and their value.
+    std::vector<QAccessibleInterface*> scrollBars;
+    const std::function<void(QAccessibleInterface*)> collect = [&](QAccessibleInterface* node) {
+        for (int i = 0; i < node->childCount(); ++i) {
+            QAccessibleInterface* child = node->child(i);
+            if (child->role() == QAccessible::ScrollBar) scrollBars.push_back(child);
+            collect(child);
+        }
+    };
+    collect(area);
+    ASSERT_EQ(scrollBars.size(), 2u);
+    view.horizontalScrollBar()->setValue(-150);
+    int horizontal = 0;
+    for (QAccessibleInterface* bar : scrollBars)
+        horizontal += bar->valueInterface() != nullptr && bar->valueInterface()->currentValue().toInt() == -150;
+    EXPECT_EQ(horizontal, 1);
 }
 
 TEST_F(ViewTest, PasteIsOfferedOnlyForAPictureOnTheClipboard)
