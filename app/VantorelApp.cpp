@@ -59,9 +59,8 @@ bool CVantorelApp::InitInstance(const QStringList& arguments)
     document_.SetProfile(profile_.get(), saved);
     document_.SetRecentFiles(&recentFiles_);
     CVantorelView* view = frame_->View();
-    const auto repaint = [view] { view->viewport()->update(); };
-    document_.AddView(repaint);
-    document_.conversion.SetViewsChanged(repaint);
+    // The view follows conversion updates itself; the document's own view list repaints it too.
+    document_.AddView([view] { view->viewport()->update(); });
 
     frame_->SetRecentFileList(&recentFiles_);
     frame_->SetOpenFileHandler([this](const std::string& path) { return OpenDocumentFile(path); });

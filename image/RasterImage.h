@@ -34,6 +34,10 @@ static_assert(sizeof(PaletteEntry) == 4, "palettes are handed to the codec layer
 
 struct CodecIOHandle;
 
+namespace platform {
+class CDeviceContext;
+}
+
 struct PixelSize {
     std::int32_t width = 0;
     std::int32_t height = 0;
@@ -95,6 +99,10 @@ public:
     // Makes this image a width x height resized copy of `src`: method 0 bilinear, method 2 bilinear when
     // enlarging and area averaging when shrinking.
     int Resample(const CRasterImage& src, std::uint32_t newWidth, std::uint32_t newHeight, int method);
+    // Paints the picture unscaled with its top-left corner at (x, y) of `dc`, which copies only the part
+    // inside its clip. 8-bit pictures are painted through their palette (all 256 entries, as
+    // ConvertTo24 reads them).
+    int Draw(platform::CDeviceContext& dc, int x, int y) const;
 
     bool HasPixels() const { return Pixels() != nullptr; }
     std::uint8_t* Pixels() { return ownsCodecBuffer ? codecPixels : ownPixels; }

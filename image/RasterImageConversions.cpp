@@ -1,4 +1,4 @@
-// CRasterImage: depth conversions and resizing through the codec layer's pixel utilities.
+// CRasterImage: depth conversions, drawing and resizing through the codec layer's pixel utilities.
 #include "image/RasterImage.h"
 
 #include "codec/CodecThreadState.h"
@@ -6,6 +6,7 @@
 #include "codec/pixels/BilinearResize.h"
 #include "codec/pixels/BitUnpacking.h"
 #include "codec/pixels/ColorMatch.h"
+#include "codec/pixels/DeviceDrawing.h"
 #include "codec/pixels/OneBitCount.h"
 #include "codec/pixels/PaletteExpansion.h"
 
@@ -95,6 +96,19 @@ int CRasterImage::ConvertToMono8(CRasterImage& dst, std::uint32_t threshold) con
     dst.paletteCount = 2;
     dst.CopyInfo(*this);
     return kImageOk;
+}
+
+int CRasterImage::Draw(platform::CDeviceContext& dc, int x, int y) const
+{
+    if (!HasPixels()) return kImageErrNoPixels;
+    const int w = static_cast<int>(width), h = static_cast<int>(height);
+    switch (bitsPerPixel) {
+    case 24: CodecDrawRgb(&dc, Pixels(), w, h, x, y, w, h); break;
+    case 8: CodecDrawPalette(&dc, Pixels(), w, h, PaletteBytes(), x, y, w, h); break;
+    case 1: CodecDrawOneBit(&dc, Pixels(), w, h, PaletteBytes(), x, y, w, h); break;
+    default: return kImageErrNoPixels;
+    }
+    return CodecGetLastError();
 }
 
 int CRasterImage::Resample(const CRasterImage& src, std::uint32_t newWidth, std::uint32_t newHeight, int method)
