@@ -1,5 +1,6 @@
 #include "document/dialogs/DialogUnits.h"
 
+#include <QFont>
 #include <QWidget>
 
 #include <cmath>
@@ -31,6 +32,13 @@ QRect DialogUnitRect(const QWidget* widget, int x, int y, int width, int height)
 QSize DialogUnitSize(const QWidget* widget, int width, int height)
 {
     return QSize(Across(widget, width), Down(widget, height));
+}
+
+void UseDialogFont(QWidget* widget)
+{
+    QFont font = widget->font();
+    font.setPointSize(8);
+    widget->setFont(font);
 }
 
 void PlaceInDialogUnits(QWidget* child, int x, int y, int width, int height)

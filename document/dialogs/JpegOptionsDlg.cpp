@@ -41,7 +41,8 @@ CJpegOptionsDlg::CJpegOptionsDlg(QWidget* parent, const JpegOptionsRequest& requ
     }
 
     setWindowTitle(QStringLiteral("JPEG Options"));
-    setFixedSize(DialogUnitSize(this, 242, 96));
+    UseDialogFont(this);
+    setFixedSize(DialogUnitSize(this, 242, 98));
 
     AddLabel(this, QStringLiteral("JPG Quality"), 7, 7, 80, 8);
     qualitySlider = new QSlider(Qt::Horizontal, this);
@@ -53,19 +54,19 @@ CJpegOptionsDlg::CJpegOptionsDlg(QWidget* parent, const JpegOptionsRequest& requ
 
     const int width = picture != nullptr ? static_cast<int>(picture->width) : 0;
     const int height = picture != nullptr ? static_cast<int>(picture->height) : 0;
-    infoText = AddLabel(this, QString::fromStdString(PictureSizeLine(width, height)), 7, 37, 175, 8);
-    expectedSizeText = AddLabel(this, QString(), 7, 47, 175, 8);
+    infoText = AddLabel(this, QString::fromStdString(PictureSizeLine(width, height)), 7, 42, 228, 8);
+    expectedSizeText = AddLabel(this, QString(), 7, 52, 228, 8);
     samplingCheck = new QCheckBox(QStringLiteral("Enhanced Sampling"), this);
-    PlaceInDialogUnits(samplingCheck, 7, 60, 90, 10);
+    PlaceInDialogUnits(samplingCheck, 7, 63, 110, 10);
     samplingCheck->setChecked(enhancedSampling);
 
-    AddLabel(this, QStringLiteral("Target size:"), 7, 77, 40, 8);
+    AddLabel(this, QStringLiteral("Target size:"), 7, 79, 46, 8);
     targetEdit = new QLineEdit(QString::number(targetKilobytes), this);
     targetEdit->setValidator(new QIntValidator(1, kMaxTargetKilobytes, targetEdit));
-    PlaceInDialogUnits(targetEdit, 48, 75, 34, 12);
-    AddLabel(this, QStringLiteral("KB"), 85, 77, 14, 8);
+    PlaceInDialogUnits(targetEdit, 54, 77, 34, 12);
+    AddLabel(this, QStringLiteral("KB"), 91, 79, 14, 8);
     suggestButton = new QPushButton(QStringLiteral("Suggest Quality"), this);
-    PlaceInDialogUnits(suggestButton, 104, 74, 60, 14);
+    PlaceInDialogUnits(suggestButton, 108, 76, 70, 14);
     suggestButton->setAutoDefault(false);
     suggestButton->setEnabled(picture != nullptr);
 

@@ -20,6 +20,7 @@ CPrevFileDlg::CPrevFileDlg(QWidget* parent) : QFileDialog(parent)
 
     // The panel: 114 x 143 dialog units to the right of the dialog's own controls.
     auto* panel = new QWidget(this);
+    UseDialogFont(panel);
     panel->setFixedSize(DialogUnitSize(panel, 114, 143));
     previewCheck = new QCheckBox(tr("&Preview"), panel);
     PlaceInDialogUnits(previewCheck, 11, 3, 45, 10);

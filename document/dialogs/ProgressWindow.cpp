@@ -13,6 +13,7 @@ CProgressWindow::CProgressWindow(QWidget* owner) : QDialog(owner)
     // Modal to its owner: the owner takes no input while the search runs, and this window stays usable.
     setWindowModality(Qt::WindowModal);
     setWindowTitle(QStringLiteral("Processing Full Image"));
+    UseDialogFont(this);
     setFixedSize(DialogUnitSize(this, 186, 79));
 
     messageText = new QLabel(this);
