@@ -26,6 +26,8 @@ protected:
         picture.Save(folder->File("large.jpg").c_str());
         FillSolid(picture, 20, 10, 255, 0, 0);
         picture.Save(folder->File("small.png").c_str());
+        FillSolid(picture, 3000, 2, 0, 0, 255);
+        picture.Save(folder->File("thin.png").c_str());
         folder->Write("notes.txt", "not a picture\n");
     }
     static void TearDownTestSuite() { delete folder; }
@@ -91,6 +93,15 @@ TEST_F(Preview, SmallPictureIsCentredOnGreyAtItsOwnSize)
     EXPECT_EQ(shown.pixelColor(left + 19, top + 9), red);
     EXPECT_EQ(shown.pixelColor(left + 20, top + 9), grey);
     EXPECT_EQ(shown.pixelColor(left + 19, top + 10), grey);
+}
+
+TEST_F(Preview, AVeryThinPictureKeepsARowInTheBox)
+{
+    // Fitted to the box its height would round down to nothing; it keeps one row and stays visible.
+    Select("thin.png");
+    EXPECT_EQ(SizeText(), "3000 x 2\nPixels");
+    EXPECT_EQ(dialog->Preview().Thumbnail().width, static_cast<std::uint32_t>(dialog->Preview().AvailableRect().width()));
+    EXPECT_EQ(dialog->Preview().Thumbnail().height, 1u);
 }
 
 TEST_F(Preview, WhatIsNoPictureEmptiesBoxAndText)
