@@ -50,6 +50,17 @@ void CPrevFileDlg::UpdateSizeText()
 void CPrevFileDlg::OnFileNameChange(const QString& path)
 {
     currentPath = path;
+    ShowCurrentSelection();
+}
+
+void CPrevFileDlg::OnPreviewClicked(bool checked)
+{
+    previewEnabled = checked;
+    ShowCurrentSelection();
+}
+
+void CPrevFileDlg::ShowCurrentSelection()
+{
     ++selectionCount;
     pendingLoad.clear();
     if (!previewEnabled) {
@@ -57,11 +68,11 @@ void CPrevFileDlg::OnFileNameChange(const QString& path)
         return;
     }
     // A name being typed: the box keeps what it shows.
-    if (!QFileInfo::exists(path)) {
+    if (!QFileInfo::exists(currentPath)) {
         UpdateSizeText();
         return;
     }
-    pendingLoad = path;
+    pendingLoad = currentPath;
     LoadPendingPreview();
 }
 
@@ -98,18 +109,4 @@ void CPrevFileDlg::OnFolderChange()
     ++selectionCount;
     pendingLoad.clear();
     ClearPreviewBox();
-}
-
-void CPrevFileDlg::OnPreviewClicked(bool checked)
-{
-    previewEnabled = checked;
-    ++selectionCount;
-    pendingLoad.clear();
-    if (!checked) {
-        ClearPreviewBox();
-        return;
-    }
-    if (!QFileInfo::exists(currentPath)) return;
-    pendingLoad = currentPath;
-    LoadPendingPreview();
 }

@@ -40,6 +40,8 @@ signals:
     void PreviewLoaded(bool shown);
 
 private:
+    // Shows the current selection as the check box asks: loaded, emptied, or (a name being typed) as it was.
+    void ShowCurrentSelection();
     // Loads the newest selection waiting for its preview, skipping those overtaken meanwhile.
     void LoadPendingPreview();
     void ClearPreviewBox();
