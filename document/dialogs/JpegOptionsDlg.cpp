@@ -179,5 +179,9 @@ void CJpegOptionsDlg::OnSuggestQuality()
         suggested = SuggestQuality(*picture, enhancedSampling, static_cast<std::int64_t>(targetKilobytes) * 1024, &progress);
     }
     searching = false;
-    qualitySlider->setValue(suggested);  // moves the text and the expected size with it
+    {
+        const QSignalBlocker quiet(qualitySlider);
+        qualitySlider->setValue(suggested);
+    }
+    OnSliderMoved(suggested);  // the field shows the suggestion as a plain number, the expected size follows
 }
