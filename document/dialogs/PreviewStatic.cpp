@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <filesystem>
 
 CPreviewStatic::CPreviewStatic(QWidget* parent) : QFrame(parent)
 {
@@ -28,7 +29,11 @@ void CPreviewStatic::ClearPreview()
 bool CPreviewStatic::LoadPreview(const std::string& path)
 {
     ClearPreview();
-    const int type = CRasterImage::DetectFileType(path.c_str());
+    // Only plain files are opened: reading a folder gives nothing, and reading a pipe or a device
+    // could wait for ever.
+    std::error_code error;
+    const bool plainFile = std::filesystem::is_regular_file(path, error);
+    const int type = plainFile ? CRasterImage::DetectFileType(path.c_str()) : kFileUnknown;
     CRasterImage loaded;
     // The hint lets the JPEG reader decode at 1/8, 1/4 or 1/2 scale while that stays larger than the box.
     loaded.SetDecodeHint(contentsRect().width(), contentsRect().height());

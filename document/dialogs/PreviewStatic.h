@@ -19,7 +19,8 @@ public:
     explicit CPreviewStatic(QWidget* parent = nullptr);
 
     // Clears the box, then loads `path` (JPEG files decoded at a reduced scale where the box allows) and
-    // fits it into the box. False, with an empty box, when the file is not a picture the program reads.
+    // fits it into the box. False, with an empty box, when the path is not a plain file holding a picture
+    // the program reads.
     bool LoadPreview(const std::string& path);
     // Empties the box and forgets the sizes.
     void ClearPreview();

@@ -13,6 +13,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
 namespace {
 
 // A folder with a large JPEG, a small red PNG and a text file, and a shown open dialog inside it.
@@ -118,6 +127,34 @@ TEST_F(Preview, WhatIsNoPictureEmptiesBoxAndText)
         EXPECT_TRUE(BoxEmpty()) << notAPicture;
         EXPECT_EQ(SizeText(), "") << notAPicture;
     }
+}
+
+TEST_F(Preview, APipeIsNeverOpened)
+{
+    // Reading a pipe that nobody writes would hold the dialog for ever. Should the preview open it, the
+    // watchdog finds a reader waiting, fails the test and lets the reader go.
+    const std::string pipe = folder->File("pipe.jpg");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::atomic<bool> done = false, readerFound = false;
+    std::thread watchdog([&] {
+        for (int tries = 0; tries < 40 && !done; ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (const int writer = open(pipe.c_str(), O_WRONLY | O_NONBLOCK); writer >= 0) {
+                readerFound = true;
+                close(writer);
+            }
+        }
+    });
+    Select("small.png");
+    QSignalSpy loaded(dialog.get(), &CPrevFileDlg::PreviewLoaded);
+    dialog->OnFileNameChange(QString::fromStdString(pipe));
+    done = true;
+    watchdog.join();
+    EXPECT_FALSE(readerFound);
+    EXPECT_EQ(loaded.count(), 1);
+    EXPECT_TRUE(BoxEmpty());
+    EXPECT_EQ(SizeText(), "");
+    std::filesystem::remove(pipe);
 }
 
 TEST_F(Preview, NameBeingTypedLeavesThePreviewAlone)
