@@ -73,6 +73,7 @@ int CPanelSlider::PositionAt(int x) const
     // x - 10 puts the press at the thumb's middle; the 5 units on top are how this slider has always
     // picked its position, so a press on the thumb's middle lands 5 units to the right.
     const double unit = double(TrackLength()) / RangeCount();
+    if (!(unit > 0.0)) return value();   // a slider too narrow for a track has nowhere to move
     const int position = int(std::trunc((x - 10) / unit + minimum())) + 5;
     return std::clamp(position, minimum(), maximum() + 1);
 }
