@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <cmath>
@@ -44,6 +45,7 @@ CPanelSlider::CPanelSlider(QWidget* parent) : QAbstractSlider(parent)
 
 void CPanelSlider::SetRange(int minimum, int maximum, int position)
 {
+    const QScopedValueRollback<bool> own(settingPosition_, true);
     setRange(minimum, maximum);
     setPageStep((maximum - minimum) / 5);
     SetPos(position);
@@ -52,6 +54,7 @@ void CPanelSlider::SetRange(int minimum, int maximum, int position)
 
 void CPanelSlider::SetPos(int position)
 {
+    const QScopedValueRollback<bool> own(settingPosition_, true);
     setValue(std::clamp(position, minimum(), maximum()));
     repaint();
 }
@@ -179,6 +182,15 @@ void CPanelSlider::wheelEvent(QWheelEvent* event)
     // The wheel does not move the slider: only drags and the step keys change it, each ending with
     // EndTrack. Let the panel scroll instead.
     event->ignore();
+}
+
+void CPanelSlider::sliderChange(SliderChange change)
+{
+    QAbstractSlider::sliderChange(change);
+    if (change == SliderValueChange && !settingPosition_) {
+        Notify(Code::ThumbTrack);
+        Notify(Code::EndTrack);
+    }
 }
 
 void CPanelSlider::paintEvent(QPaintEvent*)

@@ -241,5 +241,11 @@ TEST_F(PanelSlider, ScreenReadersSeeASliderWithRangeAndValue)
     EXPECT_EQ(value->currentValue().toInt(), 42);
     EXPECT_EQ(value->minimumValue().toInt(), 0);
     EXPECT_EQ(value->maximumValue().toInt(), 100);
+    EXPECT_TRUE(notes.empty());
+
+    // Setting the value through the screen reader is a whole interaction: it ends the track.
+    value->setCurrentValue(70);
+    EXPECT_EQ(slider->GetPos(), 70);
+    EXPECT_EQ(notes, (std::vector<Note>{{Code::ThumbTrack, 70}, {Code::EndTrack, 70}}));
 }
 }  // namespace
