@@ -13,7 +13,7 @@
 const QColor CPanelSlider::kFillColor(86, 152, 223);
 
 namespace {
-// A key that steps the slider: the notification it sends and whether it steps down.
+// A key that steps the slider: the notification it sends, whether it steps a page or a line, and which way.
 struct StepKey {
     CPanelSlider::Code code;
     bool page;
@@ -47,7 +47,7 @@ void CPanelSlider::SetRange(int minimum, int maximum, int position)
 {
     const QScopedValueRollback<bool> own(settingPosition_, true);
     setRange(minimum, maximum);
-    setPageStep((maximum - minimum) / 5);
+    setPageStep((this->maximum() - this->minimum()) / 5);   // setRange keeps maximum >= minimum
     SetPos(position);
     update();
 }
@@ -77,8 +77,8 @@ int CPanelSlider::PositionAt(int x) const
     // picked its position, so a press on the thumb's middle lands 5 units to the right.
     const double unit = double(TrackLength()) / RangeCount();
     if (!(unit > 0.0)) return value();   // a slider too narrow for a track has nowhere to move
-    const int position = int(std::trunc((x - 10) / unit + minimum())) + 5;
-    return std::clamp(position, minimum(), maximum() + 1);
+    const double position = std::trunc((x - 10) / unit + minimum()) + 5;
+    return int(std::clamp(position, double(minimum()), double(maximum()) + 1));
 }
 
 bool CPanelSlider::TrackTo(int x)
@@ -109,7 +109,6 @@ void CPanelSlider::mousePressEvent(QMouseEvent* event)
     if (tracking_) return;
     tracking_ = true;
     moved_ = false;
-    dragStart_ = value();
     setFocus(Qt::MouseFocusReason);
     if (TrackTo(int(event->position().x()))) {
         moved_ = true;
@@ -136,10 +135,8 @@ void CPanelSlider::mouseReleaseEvent(QMouseEvent* event)
         // Switched off during the drag: the drag ends here without a notification, and the next press
         // starts a new one.
         moved_ = false;
-        dragStart_ = -1;
         return;
     }
-    dragStart_ = -1;
     if (TrackTo(int(event->position().x()))) {
         Notify(Code::ThumbTrack);
         moved_ = true;

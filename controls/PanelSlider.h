@@ -69,7 +69,6 @@ private:
 
     bool tracking_ = false;
     bool moved_ = false;
-    int dragStart_ = 0;   // position when the drag began, -1 after it ends
     bool enabled_ = true;
     bool settingPosition_ = false;   // inside SetPos or SetRange: the value change is the slider's own
 };
