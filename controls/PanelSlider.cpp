@@ -73,8 +73,8 @@ int CPanelSlider::ThumbLeft(int position) const
 
 int CPanelSlider::PositionAt(int x) const
 {
-    // x - 10 puts the press at the thumb's middle; the 5 units on top are how this slider has always
-    // picked its position, so a press on the thumb's middle lands 5 units to the right.
+    // x - 10 takes the thumb's half width into account; the rule then adds 5 units, so a press on the
+    // middle of the thumb selects 5 units to the right of the thumb's position.
     const double unit = double(TrackLength()) / RangeCount();
     if (!(unit > 0.0)) return value();   // a slider too narrow for a track has nowhere to move
     const double position = std::trunc((x - 10) / unit + minimum()) + 5;
