@@ -257,7 +257,7 @@ TEST(Cli, MetafilesWithTextConvertInParallel)
     const std::string out = folder.File("out");
     std::filesystem::create_directory(out);
     const std::string command = "env -u XDG_RUNTIME_DIR '" LUMATRINE_CLI_PATH "' convert --force -j 2 -o '" + out + "'" + inputs;
-    for (int run = 0; run < 5; ++run) {
+    for (int run = 0; run < 10; ++run) {
         std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
         ASSERT_NE(pipe, nullptr);
         std::string output;
