@@ -250,9 +250,9 @@ int OrientationOf(const TiffLayout& layout, int flags)
 
 // libtiff 4.5 decodes an uncompressed tile for the RGBA interface only when its raw buffer holds exactly
 // one tile. Read without memory mapping, the raw buffer it allocates itself is rounded up to whole
-// kilobytes, so any tile of another size (16 x 16 RGB: 768 bytes) was refused. A buffer of our own, one
-// tile long, is kept as it is; every tile of an uncompressed file fits it, and a tile that claims more
-// bytes is refused as before. Returns false when no buffer could be set.
+// kilobytes, so a tile of any other size (16 x 16 RGB: 768 bytes) would be refused. A buffer of our own,
+// one tile long, is kept as it is: every tile of an uncompressed file fits it, and a tile that claims
+// more bytes is refused. Returns false when no buffer could be set.
 bool SetUncompressedTileBuffer(TIFF* tiff, const TiffLayout& layout, std::vector<std::uint8_t>& buffer)
 {
     if (TIFFIsTiled(tiff) == 0 || layout.compression != COMPRESSION_NONE) return true;
