@@ -6,6 +6,8 @@
 #include "image/ImageStatusText.h"
 #include "conversion/Conversion.h"
 #include "document/OutputNaming.h"
+#include "image/FileType.h"
+#include "platform/MetafilePlayer.h"
 #include "platform/WorkerThreads.h"
 
 #include <algorithm>
@@ -88,6 +90,13 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         const auto [place, fresh] = firstInputFor.emplace(fs::absolute(outputs[i]).lexically_normal().string(), i);
         if (!fresh) failures[i] = outputs[i] + " is also the output of " + options.inputs[place->second];
     }
+
+    // Text in metafiles needs the toolkit's application object, which only this thread may make.
+    const auto isMetafile = [](const std::string& input) {
+        const int type = CRasterImage::DetectFileType(input.c_str());
+        return type == kFileWmf || type == kFileEmf;
+    };
+    if (std::any_of(options.inputs.begin(), options.inputs.end(), isMetafile)) platform::PrepareMetafileText();
 
     const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t jobCount =

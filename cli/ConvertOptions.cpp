@@ -67,9 +67,16 @@ bool ParseNamed(const std::string& text, const std::vector<const char*>& names, 
     return true;
 }
 
+bool TakesOption(OptionCommand command, const std::string& name)
+{
+    if (command == OptionCommand::kConvert) return true;
+    return name == "--force" || name == "--quality" || name == "--subsample" || name == "--progressive";
+}
+
 }  // namespace
 
-std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>& args, std::string& error)
+std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>& args, std::string& error,
+                                                  OptionCommand command)
 {
     ConvertOptions options;
     bool onlyInputs = false;
@@ -108,6 +115,10 @@ std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>
             return std::nullopt;
         };
 
+        if (!TakesOption(command, arg)) {
+            error = "unknown option " + arg;
+            return std::nullopt;
+        }
         std::string text;
         long long number = 0;
         double fraction = 0;

@@ -18,9 +18,14 @@ struct ConvertOptions {
     bool help = false;
 };
 
-// Parses the arguments after "convert". On a bad option or value returns nullopt with `error` set to a
-// one-line message.
-std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>& args, std::string& error);
+// Which command the arguments are for: "convert" takes every option; "transcode" only --force and the
+// JPEG writer's --quality, --subsample and --progressive, with the same meaning.
+enum class OptionCommand { kConvert, kTranscode };
+
+// Parses the arguments after the command's name. On a bad option or value returns nullopt with `error`
+// set to a one-line message.
+std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>& args, std::string& error,
+                                                  OptionCommand command = OptionCommand::kConvert);
 
 extern const char* const kConvertHelp;   // every option explained
 extern const char* const kConvertUsage;  // one line, for usage errors

@@ -1,6 +1,8 @@
 #include "cli/TranscodeCommand.h"
 
 #include "cli/CliMain.h"
+#include "cli/ConvertOptions.h"
+#include "document/SavePipeline.h"
 #include "image/ImageStatusText.h"
 #include "image/RasterImage.h"
 
@@ -9,27 +11,22 @@
 
 int RunTranscode(const std::vector<std::string>& args, std::ostream& /*out*/, std::ostream& err)
 {
-    constexpr const char* kUsage = "usage: lumatrine-cli transcode [--force] INPUT OUTPUT\n";
-    bool force = false;
-    std::vector<std::string> paths;
-    for (const std::string& arg : args) {
-        if (arg == "--force") {
-            force = true;
-        } else if (!arg.empty() && arg[0] == '-') {
-            err << "lumatrine-cli transcode: unknown option " << arg << "\n" << kUsage;
-            return kExitUsage;
-        } else {
-            paths.push_back(arg);
-        }
+    constexpr const char* kUsage =
+        "usage: lumatrine-cli transcode [--force] [--quality Q] [--subsample] [--progressive] INPUT OUTPUT\n";
+    std::string error;
+    const std::optional<ConvertOptions> options = ParseConvertOptions(args, error, OptionCommand::kTranscode);
+    if (!options) {
+        err << "lumatrine-cli transcode: " << error << "\n" << kUsage;
+        return kExitUsage;
     }
-    if (paths.size() != 2) {
+    if (options->inputs.size() != 2) {
         err << "lumatrine-cli transcode: expected INPUT and OUTPUT\n" << kUsage;
         return kExitUsage;
     }
-    const std::string& input = paths[0];
-    const std::string& output = paths[1];
-    std::error_code error;
-    if (!force && std::filesystem::exists(output, error)) {
+    const std::string& input = options->inputs[0];
+    const std::string& output = options->inputs[1];
+    std::error_code existsError;
+    if (!options->force && std::filesystem::exists(output, existsError)) {
         err << "lumatrine-cli: " << input << ": " << output << " exists (use --force to replace it)\n";
         return kExitFailed;
     }
@@ -38,7 +35,8 @@ int RunTranscode(const std::vector<std::string>& args, std::ostream& /*out*/, st
         err << "lumatrine-cli: " << input << ": " << LoadFailureText(status, input) << "\n";
         return kExitFailed;
     }
-    if (const int status = image.Save(output.c_str()); status != kImageOk) {
+    // JPEG files are written as the desktop program saves them: quality 92 and full chroma unless asked.
+    if (const int status = WriteOutputImage(image, output, options->jpeg); status != kImageOk) {
         err << "lumatrine-cli: " << input << ": " << output << ": " << SaveFailureText(status) << "\n";
         return kExitFailed;
     }

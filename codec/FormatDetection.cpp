@@ -52,18 +52,36 @@ constexpr std::array<Signature, 26> kSignatures{{
     {CodecFormat::kOleCompound, 0, "\xD0\xCF\x11\xE0"sv},
 }};
 
-// Enough for the deepest signature, the enhanced metafile's " EMF" at offset 40.
-constexpr std::size_t kLeadingBytes = 44;
+// Enough for the deepest field looked at, the PCX header's plane count at offset 65.
+constexpr std::size_t kLeadingBytes = 66;
+constexpr std::size_t kPcxEncodingOffset = 2;
+constexpr std::size_t kPcxBitsOffset = 3;
+constexpr std::size_t kPcxPlanesOffset = 65;
+constexpr std::uint8_t kPcxRunLength = 1;
 constexpr std::string_view kTgaFooterSignature = "TRUEVISION-XFILE."sv;
 constexpr std::size_t kTgaFooterBytes = 18;
 constexpr std::int64_t kPhotoCdSignatureOffset = 2048;   // the image pack's first sector after the overview
 constexpr std::string_view kPhotoCdSignature = "PCD"sv;
 
+// Two bytes are a weak signature: a TGA whose image ID is 10 bytes long starts with 0x0A too. A PCX
+// header also names run-length encoding, a sample size of 1, 2, 4 or 8 bits and 1 to 32 bits per pixel
+// over its planes; anything else no PCX reader decodes.
+bool IsPcxHeader(const std::array<char, kLeadingBytes>& leading, std::size_t bytesRead)
+{
+    if (bytesRead <= kPcxPlanesOffset) return false;
+    const auto byteAt = [&](std::size_t offset) { return static_cast<std::uint8_t>(leading[offset]); };
+    const unsigned bits = byteAt(kPcxBitsOffset), planes = byteAt(kPcxPlanesOffset);
+    const bool sampleSize = bits == 1 || bits == 2 || bits == 4 || bits == 8;
+    return byteAt(kPcxEncodingOffset) == kPcxRunLength && sampleSize && planes >= 1 && bits * planes <= 32;
+}
+
 CodecFormat MatchSignature(const std::array<char, kLeadingBytes>& leading, std::size_t bytesRead)
 {
     for (const Signature& row : kSignatures) {
         if (row.pattern.empty() || row.offset + row.pattern.size() > bytesRead) continue;
-        if (std::string_view(leading.data() + row.offset, row.pattern.size()) == row.pattern) return row.format;
+        if (std::string_view(leading.data() + row.offset, row.pattern.size()) != row.pattern) continue;
+        if (row.format == CodecFormat::kPcx && !IsPcxHeader(leading, bytesRead)) continue;
+        return row.format;
     }
     return CodecFormat::kUnknown;
 }

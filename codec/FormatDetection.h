@@ -1,7 +1,8 @@
 #pragma once
 // Format detection: which image format a source holds, judged by its leading bytes, a few fixed-offset
-// signatures, the file name's extension for the two formats without a reliable signature (WBMP, TGA),
-// the TGA 2.0 footer and the Photo CD image pack's sector signature.
+// signatures (PCX's two bytes only with a header a PCX reader can decode), the file name's extension for
+// the two formats without a reliable signature (WBMP, TGA), the TGA 2.0 footer and the Photo CD image
+// pack's sector signature.
 //
 // Detection only reads: it leaves the source wherever the tests left it, so the caller seeks back to 0
 // before reading the picture.

@@ -18,6 +18,8 @@
 #include "image/FileType.h"
 #include "platform/FileReplace.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <strings.h>
@@ -163,15 +165,19 @@ int CRasterImage::LoadFrom(CodecIOHandle* source, int type)
         }
         if (buffer == nullptr) break;
         status = CodecGetLastError();
-        // The palette query reports how many entries the file's palette holds.
+        // The palette query reports how many entries the file's palette holds. A file without one (a
+        // grey TGA) has no entries to report: the palette the reader made for its indices stands.
         CodecSeek(source, 0, kCodecSeekStart);
+        std::array<std::uint8_t, 256 * 4> queried{};
         switch (type) {
-        case kFileBmpPalette: case kFileBmpMono: CodecGetBmpPalette(source, &count, paletteBytes); break;
-        case kFilePcxPalette: CodecGetPcxPalette(source, &count, paletteBytes); break;
-        case kFilePngPalette: case kFilePngMono: CodecGetPngPalette(source, &count, paletteBytes); break;
-        case kFileTgaPalette: CodecGetTgaPalette(source, &count, paletteBytes); break;
-        default: CodecGetPsdPalette(source, &count, paletteBytes); break;
+        case kFileBmpPalette: case kFileBmpMono: CodecGetBmpPalette(source, &count, queried.data()); break;
+        case kFilePcxPalette: CodecGetPcxPalette(source, &count, queried.data()); break;
+        case kFilePngPalette: case kFilePngMono: CodecGetPngPalette(source, &count, queried.data()); break;
+        case kFileTgaPalette: CodecGetTgaPalette(source, &count, queried.data()); break;
+        default: CodecGetPsdPalette(source, &count, queried.data()); break;
         }
+        if (count > 0) std::copy(queried.begin(), queried.end(), paletteBytes);
+        else count = 256;
         break;
     }
     case kFileTiffPalette:

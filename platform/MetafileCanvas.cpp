@@ -1,5 +1,7 @@
 #include "platform/MetafileCanvas.h"
 
+#include "platform/MetafilePlayer.h"
+
 #include <QCoreApplication>
 #include <QFont>
 #include <QFontMetricsF>
@@ -8,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 #include <utility>
 
 // The font configuration loaded for text is kept for the life of the process and fontconfig does not
@@ -43,20 +44,11 @@ constexpr std::uint32_t kBrushSolid = 0;
 constexpr std::uint32_t kBrushNull = 1;
 constexpr std::uint32_t kBrushHatched = 2;
 
-// Fonts need Qt's font database, which lives in a GUI application object. The desktop program has
-// one; the command line and the tests get a headless one, made the first time text is drawn and kept
-// for the life of the process (Qt's own state is gone by the time static objects are destroyed).
+// Fonts need Qt's font database, which lives in a GUI application object that Qt allows on the main
+// thread only. Text is drawn when there is one; on the main thread a headless one is made first.
 bool FontsAvailable()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (QCoreApplication::instance() != nullptr) return;
-        static int argc = 3;
-        static char name[] = "lumatrine", option[] = "-platform", platformName[] = "offscreen";
-        static char* argv[] = {name, option, platformName, nullptr};
-        static QGuiApplication* const application = new QGuiApplication(argc, argv);
-        (void)application;
-    });
+    PrepareMetafileText();
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
@@ -548,6 +540,9 @@ void CMetafileCanvas::Text(QPointF reference, const QString& text, std::uint32_t
         painter_.fillRect(QRectF(x, y - metrics.ascent(), width, metrics.ascent() + metrics.descent()), state_.backColor);
     painter_.setFont(font);
     painter_.setPen(state_.textColor);
+    // The box behind the glyphs is drawn above when the background mode asks for it; the painter's own
+    // background mode is whatever the last shape left and must not add one.
+    painter_.setBackgroundMode(Qt::TransparentMode);
     painter_.drawText(QPointF(x, y), text);
     if (updateCurrent && transform.isInvertible())
         state_.current = transform.inverted().map(placement.map(QPointF(x + width, 0)));

@@ -4,8 +4,13 @@
 #include "platform/MetafileBytes.h"
 #include "platform/WmfPlayer.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+
+#include <mutex>
+#include <thread>
 
 namespace platform {
 
@@ -62,7 +67,29 @@ MetafileStatus ReadPlainHeader(std::span<const std::uint8_t> bytes, MetafileHead
     return MetafileStatus::kOk;
 }
 
+// Static initialisers run on the main thread, before main.
+const std::thread::id kMainThread = std::this_thread::get_id();
+
+void DiscardToolkitMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
+
 }  // namespace
+
+void PrepareMetafileText()
+{
+    if (std::this_thread::get_id() != kMainThread) return;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (QCoreApplication::instance() != nullptr) return;
+        // The headless application's messages ("XDG_RUNTIME_DIR not set") are not the program's.
+        qInstallMessageHandler(DiscardToolkitMessage);
+        static int argc = 3;
+        static char name[] = "lumatrine", option[] = "-platform", platformName[] = "offscreen";
+        static char* argv[] = {name, option, platformName, nullptr};
+        // Qt's own state is gone by the time static objects are destroyed: the object is never deleted.
+        static QGuiApplication* const application = new QGuiApplication(argc, argv);
+        (void)application;
+    });
+}
 
 MetafileStatus ReadMetafileHeader(std::span<const std::uint8_t> bytes, MetafileHeader& header)
 {

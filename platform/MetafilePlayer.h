@@ -45,4 +45,11 @@ MetafileStatus ReadMetafileHeader(std::span<const std::uint8_t> file, MetafileHe
 MetafileStatus PlayMetafile(std::span<const std::uint8_t> file, const MetafileHeader& header, int width,
                             int height, std::uint32_t background, std::uint8_t* rgb);
 
+// Makes text in metafiles drawable on every thread. Text needs a GUI application object, which may
+// only be made on the main thread: when the process has none (the command line, the tests), this makes a
+// headless one, kept for the life of the process, whose toolkit diagnostics are discarded. Called on any
+// other thread it does nothing. The main thread calls it before starting threads that play metafiles;
+// a thread that plays one without it draws the text only when an application object exists.
+void PrepareMetafileText();
+
 }  // namespace platform

@@ -4,8 +4,9 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-# Peer programs write the real files that the codec tests compare against; Xvfb hosts the window tests.
-lumatrine_install_packages "${LUMATRINE_PACKAGES[@]}" imagemagick netpbm libtiff-tools xvfb xauth
+# Peer programs write the real files that the codec tests compare against (ImageMagick's extra coders
+# read metafiles); Xvfb hosts the window tests.
+lumatrine_install_packages "${LUMATRINE_PACKAGES[@]}" imagemagick libmagickcore-6.q16-6-extra netpbm libtiff-tools xvfb xauth
 
 run_suite() {
   local build="$1"; shift

@@ -8,6 +8,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <array>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
@@ -135,10 +136,27 @@ int ReadInfoStep(void* context)
     return kCodecOk;
 }
 
+// A PNG file's first chunk after the signature is IHDR. libpng takes ancillary and unknown chunks
+// that come before it as they come, so the order is checked here, and the source left where it was.
+bool StartsWithHeaderChunk(CCodecIO& io)
+{
+    constexpr std::size_t kSignatureBytes = 8;
+    constexpr std::size_t kChunkTypeOffset = kSignatureBytes + 4;   // after the chunk's length
+    std::array<std::uint8_t, kChunkTypeOffset + 4> leading{};
+    const std::uint64_t start = io.Tell();
+    const bool read = io.ReadExact(leading.data(), leading.size());
+    if (!io.Seek(static_cast<std::int64_t>(start), kCodecSeekStart)) return false;
+    return read && std::memcmp(&leading[kChunkTypeOffset], "IHDR", 4) == 0;
+}
+
 // Creates the read structures and reads the chunks up to the image data.
 int StartDecoder(PngDecoder& decoder)
 {
     if (decoder.info == nullptr) return kCodecErrPngCreate;
+    if (!StartsWithHeaderChunk(*decoder.io)) {
+        std::strncpy(decoder.message.text, "IHDR is not the first chunk", sizeof decoder.message.text - 1);
+        return kCodecErrPng;
+    }
     return RunPngStep(decoder.png, ReadInfoStep, &decoder);
 }
 

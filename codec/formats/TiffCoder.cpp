@@ -248,6 +248,20 @@ int OrientationOf(const TiffLayout& layout, int flags)
     return (flags & kTiffReadIgnoreOrientation) != 0 ? ORIENTATION_TOPLEFT : layout.orientation;
 }
 
+// libtiff 4.5 decodes an uncompressed tile for the RGBA interface only when its raw buffer holds exactly
+// one tile. Read without memory mapping, the raw buffer it allocates itself is rounded up to whole
+// kilobytes, so a tile of any other size (16 x 16 RGB: 768 bytes) would be refused. A buffer of our own,
+// one tile long, is kept as it is: every tile of an uncompressed file fits it, and a tile that claims
+// more bytes is refused. Returns false when no buffer could be set.
+bool SetUncompressedTileBuffer(TIFF* tiff, const TiffLayout& layout, std::vector<std::uint8_t>& buffer)
+{
+    if (TIFFIsTiled(tiff) == 0 || layout.compression != COMPRESSION_NONE) return true;
+    const tmsize_t tileBytes = TIFFTileSize(tiff);
+    if (tileBytes <= 0 || static_cast<std::uint64_t>(tileBytes) > codec::kMaxBlockBytes) return false;
+    buffer.resize(static_cast<std::size_t>(tileBytes));
+    return TIFFReadBufferSetup(tiff, buffer.data(), tileBytes) != 0;
+}
+
 std::uint8_t* ReadRgba(CodecCall& call, TIFF* tiff, const TiffLayout& layout, int bitsPerPixel, int flags,
                        int* width, int* height)
 {
@@ -255,6 +269,12 @@ std::uint8_t* ReadRgba(CodecCall& call, TIFF* tiff, const TiffLayout& layout, in
     TIFFRGBAImage image{};
     if (TIFFRGBAImageOK(tiff, reason) == 0 || TIFFRGBAImageBegin(&image, tiff, 1, reason) == 0)
         return FailWithTrace(call, kCodecErrTiff, reason);
+    // libtiff reads tiles into it only during TIFFRGBAImageGet below.
+    std::vector<std::uint8_t> tileBuffer;
+    if (!SetUncompressedTileBuffer(tiff, layout, tileBuffer)) {
+        TIFFRGBAImageEnd(&image);
+        return call.Fail(kCodecErrOutOfMemory);
+    }
     // The rows are wanted as stored; the Orientation tag is applied below, the same way for every depth.
     image.req_orientation = ORIENTATION_TOPLEFT;
     image.orientation = ORIENTATION_TOPLEFT;

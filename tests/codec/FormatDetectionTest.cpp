@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 
@@ -81,10 +82,6 @@ const SignatureCase kSignatureCases[] = {
     {"gif87a", 0, "GIF87a", CodecFormat::kGif},
     {"jpeg_jfif", 0, "\xFF\xD8\xFF\xE0", CodecFormat::kJpeg},
     {"jpeg_exif", 0, "\xFF\xD8\xFF\xE1", CodecFormat::kJpeg},
-    {"pcx_v0", 0, std::string("\x0A\x00", 2), CodecFormat::kPcx},
-    {"pcx_v2", 0, "\x0A\x02", CodecFormat::kPcx},
-    {"pcx_v3", 0, "\x0A\x03", CodecFormat::kPcx},
-    {"pcx_v5", 0, "\x0A\x05", CodecFormat::kPcx},
     {"tiff_big_endian", 0, "MM", CodecFormat::kTiff},
     {"tiff_little_endian", 0, "II", CodecFormat::kTiff},
     {"png", 0, "\x89PNG\x0D\x0A\x1A\x0A", CodecFormat::kPng},
@@ -102,7 +99,6 @@ const SignatureCase kSignatureCases[] = {
     {"ole_compound", 0, "\xD0\xCF\x11\xE0", CodecFormat::kOleCompound},
     // Earlier rows win over later ones that also match.
     {"bmp_before_tiff", 0, "BMM", CodecFormat::kBmp},
-    {"pcx_before_wbmp", 0, std::string("\x0A\x00\x00", 3), CodecFormat::kPcx},
     {"wmf_before_wbmp", 0, std::string("\x01\x00\x09\x00\x00\x00", 6), CodecFormat::kWindowsMetafile},
 };
 
@@ -118,6 +114,35 @@ TEST_P(SignatureRow, IsRecognised)
 
 INSTANTIATE_TEST_SUITE_P(FormatDetection, SignatureRow, testing::ValuesIn(kSignatureCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// --- PCX: two signature bytes and a header a PCX reader can decode ----------------------------------------
+
+// The first 66 bytes of a PCX file: manufacturer 10, `version`, `encoding`, `bits` per plane, a 1 x 1
+// picture, `planes`.
+Bytes PcxLeading(std::uint8_t version, std::uint8_t encoding = 1, std::uint8_t bits = 8, std::uint8_t planes = 1)
+{
+    Bytes bytes(66, 0);
+    bytes[0] = 0x0A;
+    bytes[1] = version;
+    bytes[2] = encoding;
+    bytes[3] = bits;
+    bytes[65] = planes;
+    return bytes;
+}
+
+// What an uncompressed true-colour TGA with a 10-byte image ID starts with: ID length 10, no colour
+// map, image type 2.
+Bytes TgaWithTenByteId()
+{
+    Bytes bytes(18 + 10 + 48, 0x40);
+    std::fill_n(bytes.begin(), 18, 0);
+    bytes[0] = 10;
+    bytes[2] = 2;
+    bytes[12] = 4;
+    bytes[14] = 4;
+    bytes[16] = 24;
+    return bytes;
+}
 
 // --- Short sources, extension, footer and Photo CD ---------------------------------------------------------
 
@@ -138,6 +163,18 @@ struct RuleCase {
 };
 
 const RuleCase kRuleCases[] = {
+    {"pcx_v0", PcxLeading(0), nullptr, {CodecFormat::kPcx, kCodecOk}},
+    {"pcx_v2", PcxLeading(2), nullptr, {CodecFormat::kPcx, kCodecOk}},
+    {"pcx_v3_one_bit_four_planes", PcxLeading(3, 1, 1, 4), nullptr, {CodecFormat::kPcx, kCodecOk}},
+    {"pcx_v5_rgb_planes", PcxLeading(5, 1, 8, 3), nullptr, {CodecFormat::kPcx, kCodecOk}},
+    {"pcx_beats_tga_extension", PcxLeading(5), "a.tga", {CodecFormat::kPcx, kCodecOk}},
+    {"pcx_without_run_length_is_not_pcx", PcxLeading(5, 0), "a.img", {CodecFormat::kUnknown, kCodecErrReadFailed}},
+    {"pcx_with_three_bit_samples_is_not_pcx", PcxLeading(5, 1, 3), "a.img", {CodecFormat::kUnknown, kCodecErrReadFailed}},
+    {"pcx_without_planes_is_not_pcx", PcxLeading(5, 1, 8, 0), "a.img", {CodecFormat::kUnknown, kCodecErrReadFailed}},
+    {"pcx_deeper_than_32_bits_is_not_pcx", PcxLeading(5, 1, 8, 5), "a.img", {CodecFormat::kUnknown, kCodecErrReadFailed}},
+    {"pcx_shorter_than_its_plane_field_is_not_pcx", Truncated(PcxLeading(5), 65), "a.img", {CodecFormat::kUnknown, kCodecErrReadFailed}},
+    {"tga_with_ten_byte_id_by_extension", TgaWithTenByteId(), "a.tga", {CodecFormat::kTga, kCodecOk}},
+    {"tga_with_ten_byte_id_by_footer", WithTgaFooter(TgaWithTenByteId()), "a.img", {CodecFormat::kTga, kCodecOk}},
     {"two_byte_bmp", BytesOf("BM"), nullptr, {CodecFormat::kBmp, kCodecOk}},
     {"signature_needs_all_its_bytes", BytesOf("GIF89"), nullptr, {CodecFormat::kUnknown, kCodecErrReadFailed}},
     {"emf_needs_44_bytes", Truncated(WithSignature(40, " EMF"), 43), nullptr, {CodecFormat::kUnknown, kCodecOk}},

@@ -71,6 +71,31 @@ const LoadCase kLoadCases[] = {
 INSTANTIATE_TEST_SUITE_P(Image, LoadTable, testing::ValuesIn(kLoadCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// TGA files as other programs write them load with the pixels netpbm's decoder sees: grey files (image
+// types 3 and 11, no colour map) through their grey ramp, and files whose 10-byte image ID makes them
+// start with PCX's first byte.
+TEST(ImageFiles, TgaFilesFromOtherProgramsLoadAsThePeerDecodesThem)
+{
+    TempFolder folder;
+    const struct { const char* file; const char* options; int type; } cases[] = {
+        {"grey.tga", "-colorspace Gray", kFileTgaPalette},
+        {"grey_rle.tga", "-colorspace Gray -compress RLE", kFileTgaPalette},
+        {"ten_byte_id.tga", "-set comment 0123456789 -type TrueColor", kFileTga},
+        {"ten_byte_id_palette.tga", "-set comment 0123456789 -type Palette", kFileTgaPalette},
+    };
+    for (const auto& c : cases) {
+        const std::string path = MakeWithPeer(folder, c.file, c.options);
+        EXPECT_EQ(CRasterImage::DetectFileType(path.c_str()), c.type) << c.file;
+        CRasterImage image;
+        ASSERT_EQ(image.Load(path.c_str()), kImageOk) << c.file;
+        ASSERT_EQ(image.bitsPerPixel, 24) << c.file;
+        ASSERT_EQ(image.GetStride(), 48 * 3) << "rows are contiguous at this width";
+        const std::string want = RunPeer("tgatoppm '" + path + "' | convert ppm:- -depth 8 rgb:-");
+        ASSERT_EQ(want.size(), 48u * 32 * 3) << c.file;
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.Pixels()), want.size()), want) << c.file;
+    }
+}
+
 TEST(ImageFiles, ExtensionsChooseTheWriterCaseInsensitively)
 {
     const struct { const char* path; int type; } cases[] = {

@@ -40,6 +40,7 @@ enum : std::uint16_t {
     kMetaSelectObject = 0x012D, kMetaDeleteObject = 0x01F0,
     kMetaMoveTo = 0x0214, kMetaLineTo = 0x0213, kMetaRectangle = 0x041B, kMetaEllipse = 0x0418,
     kMetaPolygon = 0x0324, kMetaPolyPolygon = 0x0538, kMetaPie = 0x081A, kMetaExtTextOut = 0x0A32,
+    kMetaTextOut = 0x0521, kMetaSetBkColor = 0x0201, kMetaSetBkMode = 0x0102,
     kMetaDibBitBlt = 0x0940, kMetaDibStretchBlt = 0x0B41, kMetaStretchDib = 0x0F43, kMetaSetDibToDev = 0x0D33,
 };
 enum : std::uint32_t {
@@ -526,6 +527,38 @@ TEST_P(MetafileDrawing, PixelsLandWhereTheRecordsSay)
 
 INSTANTIATE_TEST_SUITE_P(Metafile, MetafileDrawing, testing::ValuesIn(kDrawings),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Text after SETBKMODE: transparent (1, in its one- and two-word forms) leaves what lies beneath the
+// glyphs; opaque (2) puts the background colour behind them. A shape drawn before, in the opaque mode
+// every file starts in, must not decide it.
+TEST(MetafileText, BackgroundModeDecidesTheBoxBehindText)
+{
+    const struct {
+        const char* name;
+        Words mode;
+        bool box;
+    } cases[] = {{"transparent", {1}, false}, {"transparent_two_words", {1, 0}, false}, {"opaque", {2}, true}};
+    for (const auto& c : cases) {
+        WmfBuilder w;
+        SolidBrushAndNoPen(w, kRedRef)
+            .Record(kMetaRectangle, {100, 100, 0, 0})
+            .Record(kMetaCreateFont, {-40, 0, 0, 0, 400, 0, 0, 0, 0}, codec_test::BytesOf("DejaVu Sans"))
+            .Record(kMetaSelectObject, {2})
+            .Record(kMetaSetBkColor, Dword(kGreenRef))
+            .Record(kMetaSetBkMode, c.mode)
+            .Record(kMetaTextOut, {2}, Bytes{'H', 'H', 30, 0, 10, 0});   // "HH", then y 30, x 10
+        const Rendered result = ReadBytes(Wmf100(w));
+        ASSERT_EQ(result.error, kCodecOk) << c.name;
+        int green = 0, glyph = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x) {
+                green += result.At(x, y) == kGreen;
+                glyph += result.At(x, y) != kGreen && result.At(x, y) != kRed;
+            }
+        EXPECT_EQ(green > 0, c.box) << c.name << ": " << green << " pixels of background colour";
+        EXPECT_GT(glyph, 50) << c.name << ": the glyphs are drawn";
+    }
+}
 
 // --- Malformed files ----------------------------------------------------------------------------
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -247,6 +248,18 @@ Bytes Truncated(Bytes file)
     return file;
 }
 
+// A chunk with its length and CRC put before the peer file's IHDR, right after the signature.
+Bytes WithChunkBeforeHeader(Bytes file, const std::string& type, const std::string& data)
+{
+    Bytes chunk(8 + data.size() + 4);
+    PutBe32(chunk, 0, static_cast<std::uint32_t>(data.size()));
+    std::copy(type.begin(), type.end(), chunk.begin() + 4);
+    std::copy(data.begin(), data.end(), chunk.begin() + 8);
+    PutBe32(chunk, 8 + data.size(), Crc32(&chunk[4], 4 + data.size()));
+    file.insert(file.begin() + 8, chunk.begin(), chunk.end());
+    return file;
+}
+
 const std::string kRgbFile = "-size 40x30 gradient:red-blue";
 
 struct MalformedCase {
@@ -266,6 +279,9 @@ const MalformedCase kMalformedCases[] = {
     {"palette_at_8_bits_without_palette", [] { return PeerPng(kRgbFile + " -colors 8", "png8:"); }, 8, false, kCodecErrInvalidArgument},
     {"two_bit_grey_at_1_bit", [] { return PeerPng("-size 8x8 gradient: -type Grayscale -depth 2"); }, 1, true, kCodecErrUnsupportedLayout},
     {"unsupported_depth", [] { return PeerPng(kRgbFile); }, 16, true, kCodecErrInvalidArgument},
+    {"text_chunk_before_ihdr", [] { return WithChunkBeforeHeader(PeerPng(kRgbFile), "tEXt", std::string("Title\0x", 7)); }, 24,
+     true, kCodecErrPng},
+    {"private_chunk_before_ihdr", [] { return WithChunkBeforeHeader(PeerPng(kRgbFile), "prVt", "data"); }, 24, true, kCodecErrPng},
 };
 
 class PngMalformed : public testing::TestWithParam<MalformedCase> {};

@@ -70,6 +70,11 @@ constexpr char kBilevel[] = "-size 40x30 pattern:checkerboard -fill white -draw 
 const PeerCase kPeerCases[] = {
     {"rgb_lzw", kRgb, "tiffcp -c lzw", 24, 40, 30, 0},
     {"rgb_tiled", kRgb, "tiffcp -c lzw -t -w 16 -l 16", 24, 40, 30, 0},
+    {"rgb_tiled_uncompressed", kRgb, "tiffcp -t -w 16 -l 16", 24, 40, 30, 0},
+    {"rgb_tiled_uncompressed_planes_separate", kRgb, "tiffcp -t -w 16 -l 16 -p separate", 24, 40, 30, 0},
+    {"rgb_tiled_zip", kRgb, "tiffcp -c zip -t -w 32 -l 16", 24, 40, 30, 0},
+    {"grey_tiled_uncompressed_at_24_bits", kGrey, "tiffcp -t -w 16 -l 16", 24, 40, 30, 0},
+    {"grey_tiled_lzw_at_24_bits", kGrey, "tiffcp -c lzw -t -w 16 -l 16", 24, 40, 30, 0},
     {"rgb_planes_separate", kRgb, "tiffcp -p separate", 24, 40, 30, 0},
     {"palette", kPalette, "", 8, 40, 30, 0},
     {"palette_tiled", kPalette, "tiffcp -t -w 16 -l 16", 8, 40, 30, 0},
