@@ -244,6 +244,8 @@ TEST_F(ViewTest, ConversionUpdatesRepaintUntilTheViewIsGone)
     EXPECT_TRUE(document.UpdateConversion(false));
     QApplication::processEvents();
     EXPECT_EQ(counter.paints, 0);
+    // `other` ends with this test; the view lives on in the fixture.
+    view.SetDocument(nullptr);
 }
 
 TEST_F(ViewTest, WithoutASourceNothingIsToldAndNothingScrolls)
