@@ -665,7 +665,7 @@ TEST(MetafileReader, RefusesMissingFileFolderAndNullArguments)
 
 // --- Files written by other programs --------------------------------------------------------------
 
-const std::filesystem::path kDataFolder = std::filesystem::path(__FILE__).parent_path() / "../../data/metafile";
+const std::filesystem::path kDataFolder = std::filesystem::path(LUMATRINE_TEST_DATA) / "metafile";
 
 Rendered ReadFixture(const char* name)
 {
