@@ -286,33 +286,30 @@ void CVantorelView::paintEvent(QPaintEvent* event)
 void CVantorelView::PaintScaled(QPainter& painter, const QRect& picture, const QRect& exposed)
 {
     if (exposed.isEmpty()) return;
-    // Zoomed out, the picture comes from the averaged copy at the next size up (1/2, 1/4, ...), which
-    // is at most halved once more on the way to the screen, smoothly: no image pixel is skipped.
-    const int level = zoom_ < 1 ? static_cast<int>(std::floor(std::log2(1 / zoom_) + kZoomTolerance)) : 0;
-    const CRasterImage* source = levels_.Level(*Output(), level);
-    if (source == nullptr) return;
-    if (QSize(static_cast<int>(source->width), static_cast<int>(source->height)) == picture.size()) {
+    if (zoom_ < 1) {
+        // Zoomed out, the picture is averaged to its shown size once (per conversion and zoom) and then
+        // copied where exposed, like the picture at 1:1.
+        const CRasterImage* shown = levels_.AtSize(*Output(), static_cast<std::uint32_t>(picture.width()),
+                                                   static_cast<std::uint32_t>(picture.height()));
+        if (shown == nullptr) return;
         platform::CPainterDeviceContext dc(painter);
-        source->Draw(dc, picture.x(), picture.y());
+        shown->Draw(dc, picture.x(), picture.y());
         return;
     }
+    // Zoomed in, each image pixel is a block. Only the image pixels under the exposed part are scaled,
+    // to their place on the screen, so a 16-fold zoom of a large picture never asks for a huge surface.
+    const CRasterImage* source = levels_.Level(*Output(), 0);
+    if (source == nullptr) return;
     const QImage pixels(source->Pixels(), static_cast<int>(source->width), static_cast<int>(source->height),
                         static_cast<qsizetype>(source->width) * 3, QImage::Format_RGB888);
-    // Only the source pixels under the exposed part are scaled, with one more around them for the smooth
-    // filter; the target rectangle is theirs on the screen, so a 16-fold zoom of a large picture never
-    // asks for a huge surface.
-    const double scaleX = double(picture.width()) / pixels.width(), scaleY = double(picture.height()) / pixels.height();
-    const int margin = zoom_ < 1 ? 1 : 0;
     const QRect sourcePart =
-        QRect(QPoint(static_cast<int>(std::floor((exposed.left() - picture.left()) / scaleX)) - margin,
-                     static_cast<int>(std::floor((exposed.top() - picture.top()) / scaleY)) - margin),
-              QPoint(static_cast<int>(std::ceil((exposed.right() + 1 - picture.left()) / scaleX)) + margin,
-                     static_cast<int>(std::ceil((exposed.bottom() + 1 - picture.top()) / scaleY)) + margin))
-            .adjusted(0, 0, -1, -1) &
+        QRect(QPoint(static_cast<int>(std::floor((exposed.left() - picture.left()) / zoom_)),
+                     static_cast<int>(std::floor((exposed.top() - picture.top()) / zoom_))),
+              QPoint(static_cast<int>(std::ceil((exposed.right() + 1 - picture.left()) / zoom_)) - 1,
+                     static_cast<int>(std::ceil((exposed.bottom() + 1 - picture.top()) / zoom_)) - 1)) &
         pixels.rect();
-    const QRectF target(picture.left() + sourcePart.left() * scaleX, picture.top() + sourcePart.top() * scaleY,
-                        sourcePart.width() * scaleX, sourcePart.height() * scaleY);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, zoom_ < 1);
+    const QRectF target(picture.left() + sourcePart.left() * zoom_, picture.top() + sourcePart.top() * zoom_,
+                        sourcePart.width() * zoom_, sourcePart.height() * zoom_);
     painter.drawImage(target, pixels, sourcePart);
 }
 

@@ -5,6 +5,9 @@
 
 namespace {
 
+// CRasterImage::Resample's method that averages areas when shrinking.
+constexpr int kAreaAverage = 2;
+
 // `half` becomes `picture` (24 bits) at half size: each pixel the rounded mean of a 2 x 2 block.
 int Halve(const CRasterImage& picture, CRasterImage& half)
 {
@@ -31,6 +34,7 @@ int Halve(const CRasterImage& picture, CRasterImage& half)
 void CZoomLevels::Clear()
 {
     levels_.clear();
+    between_.FreePixels();
     pixels_ = nullptr;
     width_ = height_ = 0;
 }
@@ -58,4 +62,19 @@ const CRasterImage* CZoomLevels::Level(const CRasterImage& picture, int level)
         levels_.push_back(std::move(half));
     }
     return &at(static_cast<std::size_t>(std::max(level, 0)));
+}
+
+const CRasterImage* CZoomLevels::AtSize(const CRasterImage& picture, std::uint32_t width, std::uint32_t height)
+{
+    // The smallest level still at least as large as the size asked for.
+    int level = 0;
+    for (std::uint32_t w = picture.width, h = picture.height; (w + 1) / 2 >= width && (h + 1) / 2 >= height && level < 30;
+         w = (w + 1) / 2, h = (h + 1) / 2)
+        ++level;
+    const CRasterImage* larger = Level(picture, level);
+    if (larger == nullptr || (larger->width == width && larger->height == height)) return larger;
+    if (!between_.HasPixels() || between_.width != width || between_.height != height) {
+        if (between_.Resample(*larger, width, height, kAreaAverage) != kImageOk) return nullptr;
+    }
+    return &between_;
 }
