@@ -14,7 +14,6 @@
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QScrollBar>
-#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -165,8 +164,9 @@ void CVantorelView::SetZoom(double zoom, QPointF viewPoint)
         const QRect picture = PictureRect();
         const QPointF picturePoint = (viewPoint - QPointF(picture.topLeft())) / zoom_;
         anchor_ = ZoomAnchor{picturePoint, viewPoint};
-        // The scroll bars this shows or hides resize the window only when their change is laid out.
-        QTimer::singleShot(0, this, [this] { anchor_.reset(); });
+        // The scroll bars this shows or hides resize the window only when their change is laid out, from
+        // an event already posted: the anchor goes with the next posted event after it.
+        QMetaObject::invokeMethod(this, [this] { anchor_.reset(); }, Qt::QueuedConnection);
     }
     zoom_ = zoom;
     UpdateScrollRange();
