@@ -15,6 +15,7 @@
 #include <cctype>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -79,9 +80,8 @@ bool CVantorelDoc::RotateSource(bool clockwise)
     CRasterImage turned;
     if (RotateQuarterTurn(conversion.source, turned, clockwise) != kImageOk) return false;
     conversion.source.TakeOver(turned);
-    // The turned picture is already square-pixelled: only the sides the settings know of change.
-    conversion.settings.sourceWidth = static_cast<std::int32_t>(conversion.source.width);
-    conversion.settings.sourceHeight = static_cast<std::int32_t>(conversion.source.height);
+    // The turned picture keeps its square pixels; the sides the file was read with turn with it.
+    std::swap(conversion.settings.sourceWidth, conversion.settings.sourceHeight);
     conversion.UpdateConversion(false);
     UpdateAllViews();
     return true;
