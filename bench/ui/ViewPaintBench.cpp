@@ -17,6 +17,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -59,30 +60,45 @@ void MakeOutput(CRasterImage& output, int bits)
     output.palette[1] = {255, 255, 255, 0};
 }
 
+// The output of the given depth in a window-sized view at the given zoom, painted once. The application
+// comes first: the view is a widget.
+struct ShownOutput {
+    ShownOutput(int bits, double zoom)
+    {
+        document.conversion.source.Create(4, 3, 24);
+        MakeOutput(document.conversion.output, bits);
+        view.SetDocument(&document);
+        view.resize(kWindowWidth, kWindowHeight);
+        view.show();
+        QApplication::processEvents();
+        if (zoom != 1) view.SetZoom(zoom, QPointF(kWindowWidth / 2.0, kWindowHeight / 2.0));
+        QApplication::processEvents();
+        view.viewport()->repaint();
+    }
+
+    // Moves each scroll bar that has a range to another place for paint number `step`.
+    void Scroll(int step)
+    {
+        for (const auto& [bar, stride] : {std::pair{view.horizontalScrollBar(), 613}, std::pair{view.verticalScrollBar(), 397}})
+            if (bar->maximum() > bar->minimum()) bar->setValue(bar->minimum() + (step * stride) % (bar->maximum() - bar->minimum()));
+    }
+
+    const bool applicationReady = (EnsureApplication(), true);
+    CVantorelDoc document;
+    CVantorelView view;
+};
+
 // Argument: bits per pixel of the output. Each paint is at another scroll position.
 void ViewPaintScrolled(benchmark::State& state)
 {
-    EnsureApplication();
-    CVantorelDoc document;
-    document.conversion.source.Create(4, 3, 24);
-    MakeOutput(document.conversion.output, static_cast<int>(state.range(0)));
-    CVantorelView view;
-    view.SetDocument(&document);
-    view.resize(kWindowWidth, kWindowHeight);
-    view.show();
-    QApplication::processEvents();
-    view.viewport()->repaint();
+    ShownOutput shown(static_cast<int>(state.range(0)), 1);
     // The scroll bars take their share of the window; the rest must be painted.
-    if (view.viewport()->width() < kWindowWidth - 40 || view.viewport()->height() < kWindowHeight - 40)
+    if (shown.view.viewport()->width() < kWindowWidth - 40 || shown.view.viewport()->height() < kWindowHeight - 40)
         state.SkipWithError("the window did not get its size");
-    QScrollBar& across = *view.horizontalScrollBar();
-    QScrollBar& down = *view.verticalScrollBar();
     int step = 0;
     for (auto _ : state) {
-        across.setValue(across.minimum() + (step * 613) % (across.maximum() - across.minimum()));
-        down.setValue(down.minimum() + (step * 397) % (down.maximum() - down.minimum()));
-        ++step;
-        view.viewport()->repaint();
+        shown.Scroll(step++);
+        shown.view.viewport()->repaint();
     }
 }
 BENCHMARK(ViewPaintScrolled)->Arg(24)->Arg(8)->Arg(1)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
@@ -92,26 +108,11 @@ BENCHMARK(ViewPaintScrolled)->Arg(24)->Arg(8)->Arg(1)->MeasureProcessCPUTime()->
 // Target at 25 %: under 8 ms. The averaged copies are made by the first paint and kept.
 void ViewPaintZoomed(benchmark::State& state)
 {
-    EnsureApplication();
-    CVantorelDoc document;
-    document.conversion.source.Create(4, 3, 24);
-    MakeOutput(document.conversion.output, 24);
-    CVantorelView view;
-    view.SetDocument(&document);
-    view.resize(kWindowWidth, kWindowHeight);
-    view.show();
-    QApplication::processEvents();
-    view.SetZoom(state.range(0) / 100.0, QPointF(kWindowWidth / 2.0, kWindowHeight / 2.0));
-    QApplication::processEvents();
-    view.viewport()->repaint();
-    QScrollBar& across = *view.horizontalScrollBar();
-    QScrollBar& down = *view.verticalScrollBar();
+    ShownOutput shown(24, state.range(0) / 100.0);
     int step = 0;
     for (auto _ : state) {
-        if (across.maximum() > across.minimum()) across.setValue(across.minimum() + (step * 613) % (across.maximum() - across.minimum()));
-        if (down.maximum() > down.minimum()) down.setValue(down.minimum() + (step * 397) % (down.maximum() - down.minimum()));
-        ++step;
-        view.viewport()->repaint();
+        shown.Scroll(step++);
+        shown.view.viewport()->repaint();
     }
 }
 BENCHMARK(ViewPaintZoomed)->Arg(25)->Arg(30)->Arg(1600)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
@@ -120,20 +121,10 @@ BENCHMARK(ViewPaintZoomed)->Arg(25)->Arg(30)->Arg(1600)->MeasureProcessCPUTime()
 // 6000 x 4000 output are made afresh, then painted.
 void ViewPaintQuarterAfterConversion(benchmark::State& state)
 {
-    EnsureApplication();
-    CVantorelDoc document;
-    document.conversion.source.Create(4, 3, 24);
-    MakeOutput(document.conversion.output, 24);
-    CVantorelView view;
-    view.SetDocument(&document);
-    view.resize(kWindowWidth, kWindowHeight);
-    view.show();
-    QApplication::processEvents();
-    view.SetZoom(0.25, QPointF(kWindowWidth / 2.0, kWindowHeight / 2.0));
-    QApplication::processEvents();
+    ShownOutput shown(24, 0.25);
     for (auto _ : state) {
-        view.SetDocument(&document);   // as a finished conversion does: the copies are stale
-        view.viewport()->repaint();
+        shown.view.SetDocument(&shown.document);   // as a finished conversion does: the copies are stale
+        shown.view.viewport()->repaint();
     }
 }
 BENCHMARK(ViewPaintQuarterAfterConversion)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
