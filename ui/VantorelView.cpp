@@ -164,14 +164,26 @@ void CVantorelView::SetZoom(double zoom, QPointF viewPoint)
         const QRect picture = PictureRect();
         const QPointF picturePoint = (viewPoint - QPointF(picture.topLeft())) / zoom_;
         anchor_ = ZoomAnchor{picturePoint, viewPoint};
-        // The scroll bars this shows or hides resize the window only when their change is laid out, from
-        // an event already posted: the anchor goes with the next posted event after it.
-        QMetaObject::invokeMethod(this, [this] { anchor_.reset(); }, Qt::QueuedConnection);
     }
     zoom_ = zoom;
     UpdateScrollRange();
+    if (anchor_) HoldAnchorUntilSettled();
     viewport()->update();
     emit ZoomChanged(zoom_);
+}
+
+// The scroll bars a zoom shows or hides resize the window only when their change is laid out, from an
+// event already posted; that resize may show or hide the other bar, from another posted event. The
+// anchor goes with a posted call after them, unless a later resize has held it again.
+void CVantorelView::HoldAnchorUntilSettled()
+{
+    const int hold = ++anchorHolds_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, hold] {
+            if (hold == anchorHolds_) anchor_.reset();
+        },
+        Qt::QueuedConnection);
 }
 
 QSize CVantorelView::ShownSize() const
@@ -317,6 +329,7 @@ void CVantorelView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollRange();
+    if (anchor_) HoldAnchorUntilSettled();
     NotifySourceRegion();
 }
 
@@ -347,14 +360,21 @@ void CVantorelView::mouseReleaseEvent(QMouseEvent* event)
 
 void CVantorelView::wheelEvent(QWheelEvent* event)
 {
-    // With Ctrl the wheel zooms about the mouse; otherwise it neither scrolls nor zooms the picture.
-    const int turn = event->angleDelta().y();
-    if (!(event->modifiers() & Qt::ControlModifier) || turn == 0 || !HasSource()) {
+    // With Ctrl the wheel zooms about the mouse, one step a notch (a fine wheel's small turns add up to
+    // notches); otherwise it neither scrolls nor zooms the picture.
+    if (!(event->modifiers() & Qt::ControlModifier) || !HasSource()) {
+        wheelTurn_ = 0;
         event->ignore();
         return;
     }
-    SetZoom(NextZoomStep(zoom_, turn > 0), event->position());
     event->accept();
+    wheelTurn_ += event->angleDelta().y();
+    const int notches = wheelTurn_ / QWheelEvent::DefaultDeltasPerStep;
+    if (notches == 0) return;
+    wheelTurn_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+    double zoom = zoom_;
+    for (int notch = 0; notch < std::abs(notches); ++notch) zoom = NextZoomStep(zoom, notches > 0);
+    SetZoom(zoom, event->position());
 }
 
 void CVantorelView::dragEnterEvent(QDragEnterEvent* event)

@@ -94,6 +94,8 @@ private:
     // 0 (centred) without an anchor.
     int AnchoredScroll(int viewSize, int shownSize, double viewPoint, double picturePoint) const;
     void PaintScaled(QPainter& painter, const QRect& picture, const QRect& exposed);
+    // Keeps the zoom anchor until the scroll bars have settled.
+    void HoldAnchorUntilSettled();
     void NotifySourceRegion();
 
     CVantorelDoc* document_ = nullptr;
@@ -114,5 +116,9 @@ private:
         QPointF viewPoint;
     };
     std::optional<ZoomAnchor> anchor_;
+    // Counts the holds of the anchor: only the last one lets it go.
+    int anchorHolds_ = 0;
+    // Ctrl+wheel turn not yet a whole notch (eighths of a degree, as the wheel reports them).
+    int wheelTurn_ = 0;
     CZoomLevels levels_;
 };

@@ -560,9 +560,14 @@ TEST_F(ViewTest, CtrlWheelZoomsAboutThePictureUnderTheMouse)
     wheel(QRectF(view.viewport()->rect()).center(), -120, Qt::ControlModifier);
     EXPECT_EQ(view.Zoom(), 0.5);
     EXPECT_EQ(view.PictureRect().left(), 0);
-    // Without Ctrl the wheel does not zoom.
-    wheel({100, 100}, 120, Qt::NoModifier);
-    EXPECT_EQ(view.Zoom(), 0.5);
+    // Without Ctrl the wheel does not zoom; a fine wheel's small turns zoom once they make a notch, and
+    // a turn of two notches takes two steps.
+    struct Fine { int turn; Qt::KeyboardModifiers keys; double zoom; };
+    for (const Fine f : {Fine{120, Qt::NoModifier, 0.5}, Fine{60, Qt::ControlModifier, 0.5}, Fine{60, Qt::ControlModifier, 1},
+                         Fine{-240, Qt::ControlModifier, 0.25}}) {
+        wheel({100, 100}, f.turn, f.keys);
+        EXPECT_EQ(view.Zoom(), f.zoom) << f.turn;
+    }
 
     // A zoom that brings the scroll bars (which narrow the window after the zoom) keeps the point too.
     SetOutput(300, 200);
@@ -575,4 +580,19 @@ TEST_F(ViewTest, CtrlWheelZoomsAboutThePictureUnderTheMouse)
     ASSERT_TRUE(view.horizontalScrollBar()->isVisible());
     EXPECT_NEAR(underMouse({150, 120}).x(), before.x(), 0.5);
     EXPECT_NEAR(underMouse({150, 120}).y(), before.y(), 0.5);
+}
+
+TEST_F(ViewTest, GridFollowsTheZoomedPicture)
+{
+    // 90 x 60 at 2:1 is 180 x 120, at (110, 90) in 400 x 300: thirds at 60 and 120 across, 40 and 80 down.
+    const QRgb navy = qRgb(0, 0, 80);
+    SetOutput(90, 60, navy);
+    Show(400, 300);
+    view.OnShowGrid();
+    view.ZoomIn();
+    ASSERT_EQ(view.PictureRect(), QRect(110, 90, 180, 120));
+    const QImage shot = Grab();
+    for (const QPoint p : {QPoint(170, 100), QPoint(230, 150), QPoint(150, 130), QPoint(200, 170)})
+        EXPECT_EQ(shot.pixel(p), kGrid) << p.x() << "," << p.y();
+    for (const QPoint p : {QPoint(171, 100), QPoint(140, 100), QPoint(150, 131)}) EXPECT_EQ(shot.pixel(p), navy) << p.x() << "," << p.y();
 }
