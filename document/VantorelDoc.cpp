@@ -87,16 +87,15 @@ bool CVantorelDoc::RotateSource(bool clockwise)
     return true;
 }
 
-bool CVantorelDoc::PasteImage(std::uint32_t width, std::uint32_t height, const std::function<void(std::uint8_t* rows)>& copyRows)
+bool CVantorelDoc::PasteImage(std::uint32_t width, std::uint32_t height, const std::function<bool(std::uint8_t* rows)>& copyRows)
 {
     BusyScope busy(busy_);
     CRasterImage picture;
     // The same budget as for a file, checked before the picture is asked for.
-    if (!codec::RasterBytes(width, height, 24) || picture.Create(width, height, 24) != kImageOk) {
+    if (!codec::RasterBytes(width, height, 24) || picture.Create(width, height, 24) != kImageOk || !copyRows(picture.Pixels())) {
         ShowMessage(std::string(kMessageNotPasted) + LoadFailureText(kCodecErrOutOfMemory, "") + ".");
         return false;
     }
-    copyRows(picture.Pixels());
     conversion.source.TakeOver(picture);
     conversion.NormalizeNonSquareSource();
     ClearPathName();

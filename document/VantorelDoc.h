@@ -61,9 +61,10 @@ public:
     bool CanRotateSource() const { return conversion.source.HasPixels(); }
     // Makes a picture from outside any file (the clipboard's) the source of an untitled document titled
     // "Pasted", and converts it. `copyRows` fills the width x height 24-bit picture (red, green, blue,
-    // rows of width x 3 bytes, top first). A picture over the pixel budget is refused with a message
-    // before anything is allocated or changed; false then, and when memory runs short.
-    bool PasteImage(std::uint32_t width, std::uint32_t height, const std::function<void(std::uint8_t* rows)>& copyRows);
+    // rows of width x 3 bytes, top first) and says whether it could. A picture over the pixel budget is
+    // refused with a message before anything is allocated or changed; so is one that cannot be copied
+    // (memory runs short); false then.
+    bool PasteImage(std::uint32_t width, std::uint32_t height, const std::function<bool(std::uint8_t* rows)>& copyRows);
 
     // Conversion operations, reached through the document by the panels.
     bool UpdateConversion(bool panOnly) { return conversion.UpdateConversion(panOnly); }

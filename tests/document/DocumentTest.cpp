@@ -279,6 +279,7 @@ TEST_F(Document, APastedPictureIsAnUntitledSourceNamedPasted)
     Open(WritePicture(folder, "before.png", 40, 30));
     const auto paint = [](std::uint8_t* rows) {
         for (int i = 0; i < 8 * 6 * 3; ++i) rows[i] = static_cast<std::uint8_t>(i);
+        return true;
     };
     host.documents = 0;
     ASSERT_TRUE(document.PasteImage(8, 6, paint));
@@ -308,11 +309,17 @@ TEST_F(Document, APastedPictureOverThePixelBudgetIsRefusedWithAMessage)
         SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
         prompt.messages.clear();
         bool copied = false;
-        EXPECT_FALSE(document.PasteImage(size.width, size.height, [&](std::uint8_t*) { copied = true; }));
+        EXPECT_FALSE(document.PasteImage(size.width, size.height, [&](std::uint8_t*) { return copied = true; }));
         EXPECT_FALSE(copied);
         ASSERT_EQ(prompt.messages.size(), 1u);
         EXPECT_EQ(prompt.messages[0].rfind("Cannot paste the picture: ", 0), 0u) << prompt.messages[0];
         EXPECT_EQ(SourceBytes(document), kept);
         EXPECT_EQ(document.Title(), "kept.png");
     }
+    // A picture that cannot be copied in (its colour copy failed) changes nothing either.
+    prompt.messages.clear();
+    EXPECT_FALSE(document.PasteImage(8, 6, [](std::uint8_t*) { return false; }));
+    EXPECT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(SourceBytes(document), kept);
+    EXPECT_EQ(document.Title(), "kept.png");
 }

@@ -436,6 +436,7 @@ void LoadSmallPicture(CVantorelDoc& document, std::uint32_t width, std::uint32_t
 {
     ASSERT_TRUE(document.PasteImage(width, height, [&](std::uint8_t* rows) {
         for (std::uint32_t i = 0; i < width * height * 3; ++i) rows[i] = static_cast<std::uint8_t>(i * 7);
+        return true;
     }));
 }
 
