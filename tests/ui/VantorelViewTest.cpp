@@ -596,3 +596,15 @@ TEST_F(ViewTest, GridFollowsTheZoomedPicture)
         EXPECT_EQ(shot.pixel(p), kGrid) << p.x() << "," << p.y();
     for (const QPoint p : {QPoint(171, 100), QPoint(140, 100), QPoint(150, 131)}) EXPECT_EQ(shot.pixel(p), navy) << p.x() << "," << p.y();
 }
+
+TEST_F(ViewTest, ZoomedOutViewShowsEachNewConversion)
+{
+    // The averaged copies belong to one conversion: a new one of the same size is shown, not the old.
+    Show(400, 300);
+    for (const QRgb colour : {qRgb(200, 0, 0), qRgb(0, 0, 200)}) {
+        FillPicture(document.conversion.source, 400, 300, colour);
+        ASSERT_TRUE(document.UpdateConversion(false));
+        if (colour == qRgb(200, 0, 0)) view.SetZoom(0.5, QPointF(200, 150));
+        EXPECT_EQ(Grab().pixel(view.PictureRect().center()), colour);
+    }
+}
