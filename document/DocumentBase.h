@@ -19,6 +19,8 @@ public:
     void SetPathName(const std::string& path, bool addToRecentFiles);
     // Empties the path; the title becomes "Untitled".
     void ClearPathName();
+    // A document without a file may carry another title (a pasted picture is "Pasted").
+    void SetTitle(const std::string& title) { title_ = title; }
     bool IsModified() const { return modified_; }
     void SetModifiedFlag(bool modified) { modified_ = modified; }
 

@@ -5,6 +5,9 @@
 #include "document/OutputNaming.h"
 #include "document/SaveDialogFilter.h"
 #include "document/UserPrompt.h"
+#include "codec/CodecErrors.h"
+#include "codec/PixelBuffer.h"
+#include "image/ImageRotation.h"
 #include "image/ImageStatusText.h"
 #include "platform/ProfileStore.h"
 
@@ -12,6 +15,7 @@
 #include <cctype>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -21,6 +25,8 @@ constexpr const char* kMessageNothingSaved = "Nothing was saved!";
 constexpr const char* kMessageReadOnly = "The existing file is read only and it can't be overwritten.";
 constexpr const char* kMessageNotSaved = "The image could not be saved.";
 constexpr const char* kSaveDialogTitle = "Save image";
+constexpr const char* kPastedTitle = "Pasted";
+constexpr const char* kMessageNotPasted = "Cannot paste the picture: ";
 
 bool EndsWithJpg(const std::string& path)
 {
@@ -62,6 +68,38 @@ bool CVantorelDoc::LoadImageFile(const std::string& path)
     BusyScope busy(busy_);
     if (conversion.source.Load(path.c_str()) != kImageOk) return false;
     conversion.NormalizeNonSquareSource();
+    if (host_ != nullptr) host_->SetDocument(this);
+    conversion.UpdateConversion(false);
+    UpdateAllViews();
+    return true;
+}
+
+bool CVantorelDoc::RotateSource(bool clockwise)
+{
+    BusyScope busy(busy_);
+    CRasterImage turned;
+    if (RotateQuarterTurn(conversion.source, turned, clockwise) != kImageOk) return false;
+    conversion.source.TakeOver(turned);
+    // The turned picture keeps its square pixels; the sides the file was read with turn with it.
+    std::swap(conversion.settings.sourceWidth, conversion.settings.sourceHeight);
+    conversion.UpdateConversion(false);
+    UpdateAllViews();
+    return true;
+}
+
+bool CVantorelDoc::PasteImage(std::uint32_t width, std::uint32_t height, const std::function<bool(std::uint8_t* rows)>& copyRows)
+{
+    BusyScope busy(busy_);
+    CRasterImage picture;
+    // The same budget as for a file, checked before the picture is asked for.
+    if (!codec::RasterBytes(width, height, 24) || picture.Create(width, height, 24) != kImageOk || !copyRows(picture.Pixels())) {
+        ShowMessage(std::string(kMessageNotPasted) + LoadFailureText(kCodecErrOutOfMemory, "") + ".");
+        return false;
+    }
+    conversion.source.TakeOver(picture);
+    conversion.NormalizeNonSquareSource();
+    ClearPathName();
+    SetTitle(kPastedTitle);
     if (host_ != nullptr) host_->SetDocument(this);
     conversion.UpdateConversion(false);
     UpdateAllViews();

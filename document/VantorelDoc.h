@@ -13,6 +13,8 @@
 #include "document/ProfileSettings.h"
 #include "document/SavePipeline.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 class CBusyIndicator;
@@ -51,6 +53,18 @@ public:
     // Writes the output image to `path` with the JPEG settings; reports a read-only target or a failed
     // write in a message. True when the file was written.
     bool SaveOutputImage(const std::string& path, const JpegChoice& jpeg);
+
+    // Turns the source picture a quarter clockwise or counter-clockwise and converts it again; the file is
+    // not touched, so Reload brings back the picture as stored. False when nothing is loaded or memory
+    // runs short (the source stays as it was).
+    bool RotateSource(bool clockwise);
+    bool CanRotateSource() const { return conversion.source.HasPixels(); }
+    // Makes a picture from outside any file (the clipboard's) the source of an untitled document titled
+    // "Pasted", and converts it. `copyRows` fills the width x height 24-bit picture (red, green, blue,
+    // rows of width x 3 bytes, top first) and says whether it could. A picture over the pixel budget is
+    // refused with a message before anything is allocated or changed; so is one that cannot be copied
+    // (memory runs short); false then.
+    bool PasteImage(std::uint32_t width, std::uint32_t height, const std::function<bool(std::uint8_t* rows)>& copyRows);
 
     // Conversion operations, reached through the document by the panels.
     bool UpdateConversion(bool panOnly) { return conversion.UpdateConversion(panOnly); }

@@ -27,10 +27,13 @@ inline constexpr int kCustomize = 35001;
 inline constexpr int kShowGrid = 32787;
 // Commands shown on the toolbars but handled nowhere: they stay disabled.
 inline constexpr int kApplyCrop = 32775;
+// The source picture's turns and the view's zoom.
 inline constexpr int kRotateCcw = 32777;
 inline constexpr int kRotateCw = 32778;
 inline constexpr int kZoomIn = 32785;
 inline constexpr int kZoomOut = 32786;
+inline constexpr int kZoomFit = 32840;          // "Fit in Window"
+inline constexpr int kZoomActualSize = 32841;   // "Actual Size"
 // Window
 inline constexpr int kNextPane = 57680;
 inline constexpr int kPrevPane = 57681;

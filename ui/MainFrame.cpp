@@ -3,6 +3,7 @@
 #include "document/ProfileSettings.h"
 #include "document/VantorelDoc.h"
 #include "platform/ProfileStore.h"
+#include "ui/ClipboardPicture.h"
 #include "ui/CommandIds.h"
 #include "ui/CustomizeDialog.h"
 #include "ui/RecentFileList.h"
@@ -257,8 +258,9 @@ void CMainFrame::CreateMenus()
     CreateAction(cmd::kApplyCrop, QStringLiteral("Apply Crop"), QStringLiteral("Apply Crop\nApply Crop"));
     CreateAction(cmd::kRotateCcw, QStringLiteral("Rotate CCW"), QStringLiteral("Rotate CCW\nRotate CCW"));
     CreateAction(cmd::kRotateCw, QStringLiteral("Rotate CW"), QStringLiteral("Rotate CW\nRotate CW"));
-    CreateAction(cmd::kZoomIn, QStringLiteral("Zoom In"), QStringLiteral("Zoom In\nZoom In"));
-    CreateAction(cmd::kZoomOut, QStringLiteral("Zoom Out"), QStringLiteral("Zoom Out\nZoom out"));
+    CreateAction(cmd::kZoomIn, QStringLiteral("Zoom In"), QStringLiteral("Zoom In\nZoom In"),
+                 {K(Qt::CTRL | Qt::Key_Plus), K(Qt::CTRL | Qt::Key_Equal)});
+    CreateAction(cmd::kZoomOut, QStringLiteral("Zoom Out"), QStringLiteral("Zoom Out\nZoom out"), {K(Qt::CTRL | Qt::Key_Minus)});
     CreateAction(cmd::kShowGrid, QStringLiteral("Show Grid"), QStringLiteral("Show Grid\nGrid"))->setCheckable(true);
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
@@ -276,6 +278,14 @@ void CMainFrame::CreateMenus()
                                      QStringLiteral("Show the File Properties\nShow File Settings")));
     viewMenu->addSeparator();
     viewMenu->addAction(Action(cmd::kShowGrid));
+    viewMenu->addSeparator();
+    viewMenu->addAction(Action(cmd::kZoomIn));
+    viewMenu->addAction(Action(cmd::kZoomOut));
+    viewMenu->addAction(CreateAction(cmd::kZoomFit, QStringLiteral("Fit in Window"),
+                                     QStringLiteral("Show the whole picture in the window\nFit in Window"), {K(Qt::CTRL | Qt::Key_0)}));
+    viewMenu->addAction(CreateAction(cmd::kZoomActualSize, QStringLiteral("Actual Size"),
+                                     QStringLiteral("Show the picture at one screen pixel per image pixel\nActual Size"),
+                                     {K(Qt::CTRL | Qt::Key_1)}));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(CreateAction(cmd::kAppAbout, QStringLiteral("&About Calvenor"),
@@ -318,6 +328,13 @@ void CMainFrame::CreateStatusBar()
     QStatusBar* bar = statusBar();
     bar->setMinimumHeight(kStatusBarMinHeight);
     bar->addWidget(new QLabel(QStringLiteral("Ready")), 1);
+    // The view's zoom, left of the keyboard indicators.
+    auto* zoom = new QLabel;
+    zoom->setObjectName(QStringLiteral("Zoom"));
+    const auto showZoom = [zoom](double factor) { zoom->setText(QStringLiteral("Zoom %1%").arg(factor * 100, 0, 'g', 3)); };
+    showZoom(view_->Zoom());
+    connect(view_, &CVantorelView::ZoomChanged, zoom, showZoom);
+    bar->addPermanentWidget(zoom);
     for (const char* text : {"CAP", "NUM", "SCRL"}) {
         auto* indicator = new QLabel(QString::fromLatin1(text));
         indicator->setProperty("indicator", true);
@@ -371,10 +388,21 @@ void CMainFrame::RegisterFrameCommands()
     SetCommandHandler(cmd::kShowFileSettings, [this] { ShowPane(pane::kFileProperties); });
     SetCommandHandler(cmd::kCustomize, [this] { OnCustomize(); });
 
-    // The view's commands: the grid toggles, Copy and Paste have nothing to do yet.
+    // The view's commands: the grid toggles, the zoom steps.
     SetCommandHandler(cmd::kShowGrid, [this] { view_->OnShowGrid(); }, {}, [this] { return view_->IsGridShown(); });
-    SetCommandHandler(cmd::kEditCopy, [] {});
-    SetCommandHandler(cmd::kEditPaste, [] {}, [this] { return view_->CanPaste(); });
+    SetCommandHandler(cmd::kZoomIn, [this] { view_->ZoomIn(); }, [this] { return view_->CanZoomIn(); });
+    SetCommandHandler(cmd::kZoomOut, [this] { view_->ZoomOut(); }, [this] { return view_->CanZoomOut(); });
+    const auto hasPicture = [this] { return document_ != nullptr && document_->CanRotateSource(); };
+    SetCommandHandler(cmd::kZoomFit, [this] { view_->FitInWindow(); }, hasPicture);
+    SetCommandHandler(cmd::kZoomActualSize, [this] { view_->ActualSize(); }, hasPicture);
+
+    // The picture: turned in the document, copied from the output, pasted in as a new source.
+    SetCommandHandler(cmd::kRotateCcw, [this] { document_->RotateSource(false); }, hasPicture);
+    SetCommandHandler(cmd::kRotateCw, [this] { document_->RotateSource(true); }, hasPicture);
+    SetCommandHandler(cmd::kEditCopy, [this] { CopyPictureToClipboard(document_->conversion.output); },
+                      [this] { return document_ != nullptr && document_->conversion.output.HasPixels(); });
+    SetCommandHandler(cmd::kEditPaste, [this] { PasteClipboardPicture(*document_); },
+                      [this] { return document_ != nullptr && view_->CanPaste(); });
 
     // The document's commands; Save As saves exactly as Save does.
     SetCommandHandler(cmd::kFileSave, [this] { document_->DoSave("", true); }, hasDocument);

@@ -16,6 +16,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -24,6 +25,11 @@ const QColor kEmptyFrameColor(21, 22, 26);
 const QColor kGridColor(224, 224, 224);
 constexpr int kLineStep = 5;
 constexpr int kPageStep = 20;
+// The zoom steps, in halvings and doublings of 1:1.
+constexpr double kMinZoom = 1.0 / 16;
+constexpr double kMaxZoom = 16;
+// Zooms that differ by less than this are the same step (Fit in Window lands anywhere between steps).
+constexpr double kZoomTolerance = 1e-9;
 
 // Escape and Enter would otherwise reach the main window (and close or confirm whatever listens there).
 bool IsSwallowedKey(const QKeyEvent& event)
@@ -55,11 +61,22 @@ void PaintGrid(QPainter& painter, const QRect& picture)
 // Scroll range of one axis for a picture `excess` pixels larger than the window: centred at 0, from the
 // picture's left (top) edge at the window's edge to its right (bottom) edge at the other. An odd excess
 // puts its extra pixel on the far side, so the last column and row can still be scrolled into view.
-void SetAxisRange(QScrollBar& bar, int excess)
+void SetAxisRange(QScrollBar& bar, int excess, int value = 0)
 {
     excess = std::max(0, excess);
     bar.setRange(-(excess / 2), excess - excess / 2);
-    bar.setValue(0);
+    bar.setValue(value);
+}
+
+// The zoom step after `zoom` upwards or downwards: powers of two from 1/16 to 16.
+double NextZoomStep(double zoom, bool larger)
+{
+    double step = larger ? kMinZoom : kMaxZoom;
+    if (larger)
+        while (step <= zoom * (1 + kZoomTolerance) && step < kMaxZoom) step *= 2;
+    else
+        while (step >= zoom * (1 - kZoomTolerance) && step > kMinZoom) step /= 2;
+    return step;
 }
 
 }  // namespace
@@ -87,7 +104,13 @@ void CVantorelView::SetDocument(CVantorelDoc* document)
 {
     if (document_ != nullptr) document_->conversion.SetViewsChanged({});
     document_ = document;
-    if (document_ != nullptr) document_->conversion.SetViewsChanged([this] { viewport()->update(); });
+    // A new conversion may leave new pixels in the same place: the averaged copies are made afresh.
+    if (document_ != nullptr)
+        document_->conversion.SetViewsChanged([this] {
+            levels_.Clear();
+            viewport()->update();
+        });
+    levels_.Clear();
     cachedOutputWidth_ = cachedOutputHeight_ = 0;
     if (HasSource()) {
         UpdateScrollRange();
@@ -111,6 +134,74 @@ bool CVantorelView::CanPaste() const
     return data != nullptr && data->hasImage();
 }
 
+bool CVantorelView::CanZoomIn() const { return HasSource() && zoom_ < kMaxZoom * (1 - kZoomTolerance); }
+
+bool CVantorelView::CanZoomOut() const { return HasSource() && zoom_ > kMinZoom * (1 + kZoomTolerance); }
+
+void CVantorelView::ZoomIn() { SetZoom(NextZoomStep(zoom_, true), QRectF(viewport()->rect()).center()); }
+
+void CVantorelView::ZoomOut() { SetZoom(NextZoomStep(zoom_, false), QRectF(viewport()->rect()).center()); }
+
+void CVantorelView::ActualSize() { SetZoom(1, QRectF(viewport()->rect()).center()); }
+
+void CVantorelView::FitInWindow()
+{
+    const CRasterImage* output = Output();
+    if (output == nullptr || !output->HasPixels()) return;
+    // The whole picture fits without scroll bars, so the window counts without them.
+    const QSize room = maximumViewportSize();
+    const double fit = std::min(double(room.width()) / output->width, double(room.height()) / output->height);
+    SetZoom(std::min(fit, 1.0), QRectF(viewport()->rect()).center());
+    // A picture that fits is centred.
+    anchor_.reset();
+    UpdateScrollRange();
+}
+
+void CVantorelView::SetZoom(double zoom, QPointF viewPoint)
+{
+    zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    if (HasSource() && Output()->HasPixels()) {
+        const QRect picture = PictureRect();
+        const QPointF picturePoint = (viewPoint - QPointF(picture.topLeft())) / zoom_;
+        anchor_ = ZoomAnchor{picturePoint, viewPoint};
+    }
+    zoom_ = zoom;
+    UpdateScrollRange();
+    if (anchor_) HoldAnchorUntilSettled();
+    viewport()->update();
+    emit ZoomChanged(zoom_);
+}
+
+// The scroll bars a zoom shows or hides resize the window only when their change is laid out, from an
+// event already posted; that resize may show or hide the other bar, from another posted event. The
+// anchor goes with a posted call after them, unless a later resize has held it again.
+void CVantorelView::HoldAnchorUntilSettled()
+{
+    const int hold = ++anchorHolds_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, hold] {
+            if (hold == anchorHolds_) anchor_.reset();
+        },
+        Qt::QueuedConnection);
+}
+
+QSize CVantorelView::ShownSize() const
+{
+    const CRasterImage& output = *Output();
+    if (zoom_ == 1) return {static_cast<int>(output.width), static_cast<int>(output.height)};
+    return {std::max(1, static_cast<int>(std::lround(output.width * zoom_))),
+            std::max(1, static_cast<int>(std::lround(output.height * zoom_)))};
+}
+
+int CVantorelView::AnchoredScroll(int viewSize, int shownSize, double viewPoint, double picturePoint) const
+{
+    if (!anchor_) return 0;
+    // The picture's edge goes where the anchor's picture point lands on its view point.
+    const double edge = viewPoint - picturePoint * zoom_;
+    return static_cast<int>(std::lround((viewSize - shownSize) / 2 - edge));
+}
+
 bool CVantorelView::HasSource() const { return document_ != nullptr && document_->conversion.source.HasPixels(); }
 
 const CRasterImage* CVantorelView::Output() const { return document_ != nullptr ? &document_->conversion.output : nullptr; }
@@ -124,15 +215,20 @@ void CVantorelView::UpdateScrollRange()
     // Showing or hiding one scroll bar resizes the window, which comes back here; each range is taken
     // from the window's size at the moment it is set.
     const QScopedValueRollback settingRange(settingRange_, true);
-    SetAxisRange(*horizontalScrollBar(), cachedOutputWidth_ - viewport()->width());
-    SetAxisRange(*verticalScrollBar(), cachedOutputHeight_ - viewport()->height());
+    const QSize shown = ShownSize();
+    const int across = viewport()->width(), down = viewport()->height();
+    const ZoomAnchor anchor = anchor_.value_or(ZoomAnchor{});
+    SetAxisRange(*horizontalScrollBar(), shown.width() - across,
+                 AnchoredScroll(across, shown.width(), anchor.viewPoint.x(), anchor.picturePoint.x()));
+    SetAxisRange(*verticalScrollBar(), shown.height() - down,
+                 AnchoredScroll(down, shown.height(), anchor.viewPoint.y(), anchor.picturePoint.y()));
     viewport()->update();
 }
 
 QRect CVantorelView::PictureRect() const
 {
-    const CRasterImage& output = *Output();
-    const int w = static_cast<int>(output.width), h = static_cast<int>(output.height);
+    const QSize shown = ShownSize();
+    const int w = shown.width(), h = shown.height();
     const int x = (viewport()->width() - w) / 2 - horizontalScrollBar()->value();
     const int y = (viewport()->height() - h) / 2 - verticalScrollBar()->value();
     return {x, y, w, h};
@@ -190,15 +286,50 @@ void CVantorelView::paintEvent(QPaintEvent* event)
     for (const QRect& uncovered : QRegion(event->rect()).subtracted(picture)) painter.fillRect(uncovered, Qt::black);
     // The picture is copied only where the window is being repainted.
     painter.setClipRect(event->rect());
-    platform::CPainterDeviceContext dc(painter);
-    output->Draw(dc, picture.x(), picture.y());
+    if (zoom_ == 1) {
+        platform::CPainterDeviceContext dc(painter);
+        output->Draw(dc, picture.x(), picture.y());
+    } else {
+        PaintScaled(painter, picture, event->rect() & picture);
+    }
     if (grid_) PaintGrid(painter, picture);
+}
+
+void CVantorelView::PaintScaled(QPainter& painter, const QRect& picture, const QRect& exposed)
+{
+    if (exposed.isEmpty()) return;
+    if (zoom_ < 1) {
+        // Zoomed out, the picture is averaged to its shown size once (per conversion and zoom) and then
+        // copied where exposed, like the picture at 1:1.
+        const CRasterImage* shown = levels_.AtSize(*Output(), static_cast<std::uint32_t>(picture.width()),
+                                                   static_cast<std::uint32_t>(picture.height()));
+        if (shown == nullptr) return;
+        platform::CPainterDeviceContext dc(painter);
+        shown->Draw(dc, picture.x(), picture.y());
+        return;
+    }
+    // Zoomed in, each image pixel is a block. Only the image pixels under the exposed part are scaled,
+    // to their place on the screen, so a 16-fold zoom of a large picture never asks for a huge surface.
+    const CRasterImage* source = levels_.Level(*Output(), 0);
+    if (source == nullptr) return;
+    const QImage pixels(source->Pixels(), static_cast<int>(source->width), static_cast<int>(source->height),
+                        static_cast<qsizetype>(source->width) * 3, QImage::Format_RGB888);
+    const QRect sourcePart =
+        QRect(QPoint(static_cast<int>(std::floor((exposed.left() - picture.left()) / zoom_)),
+                     static_cast<int>(std::floor((exposed.top() - picture.top()) / zoom_))),
+              QPoint(static_cast<int>(std::ceil((exposed.right() + 1 - picture.left()) / zoom_)) - 1,
+                     static_cast<int>(std::ceil((exposed.bottom() + 1 - picture.top()) / zoom_)) - 1)) &
+        pixels.rect();
+    const QRectF target(picture.left() + sourcePart.left() * zoom_, picture.top() + sourcePart.top() * zoom_,
+                        sourcePart.width() * zoom_, sourcePart.height() * zoom_);
+    painter.drawImage(target, pixels, sourcePart);
 }
 
 void CVantorelView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollRange();
+    if (anchor_) HoldAnchorUntilSettled();
     NotifySourceRegion();
 }
 
@@ -229,8 +360,21 @@ void CVantorelView::mouseReleaseEvent(QMouseEvent* event)
 
 void CVantorelView::wheelEvent(QWheelEvent* event)
 {
-    // The wheel neither scrolls nor zooms the picture.
-    event->ignore();
+    // With Ctrl the wheel zooms about the mouse, one step a notch (a fine wheel's small turns add up to
+    // notches); otherwise it neither scrolls nor zooms the picture.
+    if (!(event->modifiers() & Qt::ControlModifier) || !HasSource()) {
+        wheelTurn_ = 0;
+        event->ignore();
+        return;
+    }
+    event->accept();
+    wheelTurn_ += event->angleDelta().y();
+    const int notches = wheelTurn_ / QWheelEvent::DefaultDeltasPerStep;
+    if (notches == 0) return;
+    wheelTurn_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+    double zoom = zoom_;
+    for (int notch = 0; notch < std::abs(notches); ++notch) zoom = NextZoomStep(zoom, notches > 0);
+    SetZoom(zoom, event->position());
 }
 
 void CVantorelView::dragEnterEvent(QDragEnterEvent* event)

@@ -222,3 +222,104 @@ TEST_F(Document, ReadOnlyAndFailedTargetsAreReportedAndUntouched)
     EXPECT_EQ(prompt.messages.back().rfind("The image could not be saved.", 0), 0u);
     EXPECT_EQ(ReadFileBytes(unwritable), "old gif");
 }
+
+// ----- turns and pasted pictures ------------------------------------------------------------------
+
+namespace {
+
+std::vector<std::uint8_t> SourceBytes(const CVantorelDoc& document)
+{
+    const CRasterImage& source = document.conversion.source;
+    return {source.Pixels(), source.Pixels() + CRasterImage::GetBufferSize(source.width, source.height, source.bitsPerPixel)};
+}
+
+}  // namespace
+
+TEST_F(Document, TurnsConvertAgainAndFourGiveThePictureBack)
+{
+    Open(WritePicture(folder, "portrait.png", 40, 30));
+    const std::vector<std::uint8_t> stored = SourceBytes(document);
+    const std::uint8_t topLeft = stored[0];
+    for (const bool clockwise : {true, false}) {
+        SCOPED_TRACE(clockwise ? "clockwise" : "counter-clockwise");
+        repaints = 0;
+        ASSERT_TRUE(document.RotateSource(clockwise));
+        EXPECT_EQ(document.conversion.source.width, 30u);
+        EXPECT_EQ(document.conversion.settings.sourceWidth, 30);
+        EXPECT_EQ(document.conversion.settings.sourceHeight, 40);
+        // The top-left pixel goes to the top right (clockwise) or the bottom left.
+        const std::size_t corner = clockwise ? 29 * 3 : std::size_t{39} * 30 * 3;
+        EXPECT_EQ(SourceBytes(document)[corner], topLeft);
+        EXPECT_EQ(repaints, 1) << "converted and shown again";
+        for (int turn = 1; turn < 4; ++turn) ASSERT_TRUE(document.RotateSource(clockwise));
+        EXPECT_EQ(SourceBytes(document), stored);
+        EXPECT_EQ(document.PathName(), folder.File("portrait.png")) << "the file stays the document's";
+    }
+    EXPECT_TRUE(document.CanRotateSource());
+    CVantorelDoc empty;
+    EXPECT_FALSE(empty.CanRotateSource());
+    EXPECT_FALSE(empty.RotateSource(true));
+}
+
+TEST_F(Document, ReloadBringsBackThePictureAsStored)
+{
+    Open(WritePicture(folder, "scan.png", 40, 30));
+    const std::vector<std::uint8_t> stored = SourceBytes(document);
+    const std::uint32_t outputWidth = document.conversion.output.width;
+    ASSERT_TRUE(document.RotateSource(true));
+    ASSERT_NE(SourceBytes(document), stored);
+    document.OnReloadFile();
+    EXPECT_EQ(document.conversion.source.width, 40u);
+    EXPECT_EQ(SourceBytes(document), stored);
+    EXPECT_EQ(document.conversion.output.width, outputWidth);
+}
+
+TEST_F(Document, APastedPictureIsAnUntitledSourceNamedPasted)
+{
+    Open(WritePicture(folder, "before.png", 40, 30));
+    const auto paint = [](std::uint8_t* rows) {
+        for (int i = 0; i < 8 * 6 * 3; ++i) rows[i] = static_cast<std::uint8_t>(i);
+        return true;
+    };
+    host.documents = 0;
+    ASSERT_TRUE(document.PasteImage(8, 6, paint));
+    EXPECT_EQ(document.conversion.source.width, 8u);
+    EXPECT_EQ(SourceBytes(document)[100], 100);
+    EXPECT_TRUE(document.conversion.output.HasPixels());
+    EXPECT_EQ(document.conversion.settings.sourceWidth, 8);
+    EXPECT_EQ(document.PathName(), "");
+    EXPECT_EQ(document.Title(), "Pasted");
+    EXPECT_EQ(host.documents, 1);
+    EXPECT_FALSE(document.CanLoadNeighbourImage());
+
+    // The save proposal carries the direction's ending.
+    for (const int direction : {0, 1}) {
+        document.conversion.settings.direction = direction;
+        EXPECT_FALSE(document.DoSave("", true));  // the save dialog is cancelled
+        EXPECT_EQ(prompt.saveRequest->initialName, direction == 0 ? "Pasted_16x9" : "Pasted_4x3");
+    }
+}
+
+TEST_F(Document, APastedPictureOverThePixelBudgetIsRefusedWithAMessage)
+{
+    Open(WritePicture(folder, "kept.png", 40, 30));
+    const std::vector<std::uint8_t> kept = SourceBytes(document);
+    struct Size { std::uint32_t width, height; };
+    for (const Size size : {Size{20000, 20000}, Size{1'000'001, 1}, Size{0, 10}}) {
+        SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
+        prompt.messages.clear();
+        bool copied = false;
+        EXPECT_FALSE(document.PasteImage(size.width, size.height, [&](std::uint8_t*) { return copied = true; }));
+        EXPECT_FALSE(copied);
+        ASSERT_EQ(prompt.messages.size(), 1u);
+        EXPECT_EQ(prompt.messages[0].rfind("Cannot paste the picture: ", 0), 0u) << prompt.messages[0];
+        EXPECT_EQ(SourceBytes(document), kept);
+        EXPECT_EQ(document.Title(), "kept.png");
+    }
+    // A picture that cannot be copied in (its colour copy failed) changes nothing either.
+    prompt.messages.clear();
+    EXPECT_FALSE(document.PasteImage(8, 6, [](std::uint8_t*) { return false; }));
+    EXPECT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(SourceBytes(document), kept);
+    EXPECT_EQ(document.Title(), "kept.png");
+}

@@ -11,6 +11,8 @@
 #include "../support/QtTestProfile.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QDockWidget>
 #include <QLabel>
 #include <QListWidget>
@@ -141,12 +143,13 @@ TEST_F(FrameTest, CommandsWithoutHandlerStayDisabled)
     CMainFrame frame(profile);
     frame.ShowWindow();
     using namespace cmd;
-    for (const int id : {kApplyCrop, kRotateCcw, kRotateCw, kZoomIn, kZoomOut, kEditUndo, kEditCut, kNextPane, kPrevPane,
-                         kFileNew, kFileOpen, kAppExit, kAppAbout}) {
+    // Without a document the picture commands (turns, zoom, Copy) are disabled too.
+    for (const int id : {kApplyCrop, kRotateCcw, kRotateCw, kZoomIn, kZoomOut, kZoomFit, kZoomActualSize, kEditCopy,
+                         kEditUndo, kEditCut, kNextPane, kPrevPane, kFileNew, kFileOpen, kAppExit, kAppAbout}) {
         EXPECT_FALSE(frame.Action(id)->isEnabled()) << id;
         EXPECT_FALSE(frame.RunCommand(id)) << id;
     }
-    for (const int id : {kShowMainTools, kShowStretchSettings, kShowFileSettings, kCustomize, kShowGrid, kEditCopy})
+    for (const int id : {kShowMainTools, kShowStretchSettings, kShowFileSettings, kCustomize, kShowGrid})
         EXPECT_TRUE(frame.Action(id)->isEnabled()) << id;
 
     // Registering a handler enables the command; its state function keeps deciding.
@@ -207,6 +210,8 @@ TEST_F(FrameTest, AcceleratorsReachTheirCommands)
         {cmd::kFileSave, Qt::CTRL | Qt::Key_S},         {cmd::kEditUndo, Qt::ALT | Qt::Key_Backspace},
         {cmd::kEditCut, Qt::SHIFT | Qt::Key_Delete},    {cmd::kEditCopy, Qt::CTRL | Qt::Key_Insert},
         {cmd::kEditPaste, Qt::SHIFT | Qt::Key_Insert},  {cmd::kNextPane, Qt::Key_F6},
+        {cmd::kZoomIn, Qt::CTRL | Qt::Key_Equal},       {cmd::kZoomOut, Qt::CTRL | Qt::Key_Minus},
+        {cmd::kZoomFit, Qt::CTRL | Qt::Key_0},          {cmd::kZoomActualSize, Qt::CTRL | Qt::Key_1},
     };
     for (const auto& accelerator : kAccelerators)
         frame.SetCommandHandler(accelerator.id, [&runs, id = accelerator.id] { ++runs[id]; });
@@ -226,7 +231,7 @@ TEST_F(FrameTest, StatusBarHasMessagePaneAndLockIndicators)
     frame.ShowWindow();
     QStringList texts;
     for (const QLabel* label : frame.statusBar()->findChildren<QLabel*>()) texts.append(label->text());
-    EXPECT_EQ(texts, (QStringList{"Ready", "CAP", "NUM", "SCRL"}));
+    EXPECT_EQ(texts, (QStringList{"Ready", "Zoom 100%", "CAP", "NUM", "SCRL"}));
     EXPECT_GE(frame.statusBar()->height(), 20);
     EXPECT_EQ(frame.Action(cmd::kNextImage)->statusTip(), "Load Next Image in Folder");
     EXPECT_EQ(frame.Action(cmd::kNextImage)->toolTip(), "Load next Image");
@@ -421,3 +426,80 @@ TEST_F(FrameTest, CustomizeListsCategoriesAndChangesToolBars)
 }
 
 }  // namespace
+
+// ----- picture commands: zoom, turns, Copy and Paste ----------------------------------------------
+
+namespace {
+
+// A document whose source and output are a small picture with a colour per pixel.
+void LoadSmallPicture(CVantorelDoc& document, std::uint32_t width, std::uint32_t height)
+{
+    ASSERT_TRUE(document.PasteImage(width, height, [&](std::uint8_t* rows) {
+        for (std::uint32_t i = 0; i < width * height * 3; ++i) rows[i] = static_cast<std::uint8_t>(i * 7);
+        return true;
+    }));
+}
+
+}  // namespace
+
+TEST_F(FrameTest, PictureCommandsNeedAPictureAndZoomShowsInTheStatusBar)
+{
+    CMainFrame frame(profile);
+    frame.ShowWindow();
+    CVantorelDoc document;
+    frame.SetDocument(&document);
+    frame.UpdateCommandStates();
+    using namespace cmd;
+    const int pictureCommands[] = {kRotateCcw, kRotateCw, kZoomIn, kZoomOut, kZoomFit, kZoomActualSize, kEditCopy};
+    for (const int id : pictureCommands) EXPECT_FALSE(frame.Action(id)->isEnabled()) << id;
+
+    LoadSmallPicture(document, 64, 48);
+    frame.UpdateCommandStates();
+    for (const int id : pictureCommands) EXPECT_TRUE(frame.Action(id)->isEnabled()) << id;
+    const QLabel* zoom = frame.statusBar()->findChild<QLabel*>(QStringLiteral("Zoom"));
+    ASSERT_NE(zoom, nullptr);
+    EXPECT_TRUE(frame.RunCommand(kZoomIn));
+    EXPECT_EQ(zoom->text().toStdString(), "Zoom 200%");
+    for (int step = 0; step < 6; ++step) frame.RunCommand(kZoomOut);
+    EXPECT_EQ(zoom->text().toStdString(), "Zoom 6.25%");
+    EXPECT_FALSE(frame.Action(kZoomOut)->isEnabled()) << "1/16 is the last step";
+    EXPECT_TRUE(frame.RunCommand(kZoomActualSize));
+    EXPECT_EQ(zoom->text().toStdString(), "Zoom 100%");
+
+    // The turn commands turn the source and convert it again.
+    EXPECT_TRUE(frame.RunCommand(kRotateCw));
+    EXPECT_EQ(document.conversion.source.width, 48u);
+    EXPECT_TRUE(frame.RunCommand(kRotateCcw));
+    EXPECT_EQ(document.conversion.source.width, 64u);
+    frame.SetDocument(nullptr);
+}
+
+TEST_F(FrameTest, CopyThenPasteMakesTheOutputTheNewSource)
+{
+    CMainFrame frame(profile);
+    frame.ShowWindow();
+    CVantorelDoc document;
+    frame.SetDocument(&document);
+    LoadSmallPicture(document, 64, 48);
+    document.SetPathName("/pictures/a.jpg", false);
+    const CRasterImage& output = document.conversion.output;
+    const std::vector<std::uint8_t> copied(output.Pixels(), output.Pixels() + std::size_t{output.width} * output.height * 3);
+    const QSize copiedSize(static_cast<int>(output.width), static_cast<int>(output.height));
+
+    // Paste is offered exactly while the clipboard holds a picture.
+    QGuiApplication::clipboard()->setText(QStringLiteral("words"));
+    QApplication::processEvents();
+    EXPECT_FALSE(frame.Action(cmd::kEditPaste)->isEnabled());
+    EXPECT_TRUE(frame.RunCommand(cmd::kEditCopy));
+    QApplication::processEvents();
+    EXPECT_TRUE(frame.Action(cmd::kEditPaste)->isEnabled());
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), copiedSize);
+
+    EXPECT_TRUE(frame.RunCommand(cmd::kEditPaste));
+    const CRasterImage& source = document.conversion.source;
+    ASSERT_EQ(QSize(static_cast<int>(source.width), static_cast<int>(source.height)), copiedSize);
+    EXPECT_TRUE(std::equal(copied.begin(), copied.end(), source.Pixels()));
+    EXPECT_EQ(document.PathName(), "");
+    EXPECT_EQ(frame.windowTitle(), "Pasted - Calvenor");
+    frame.SetDocument(nullptr);
+}

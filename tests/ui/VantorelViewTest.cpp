@@ -421,3 +421,190 @@ TEST_F(ViewTest, PasteIsOfferedOnlyForAPictureOnTheClipboard)
     QGuiApplication::clipboard()->setText("not a picture");
     EXPECT_FALSE(view.CanPaste());
 }
+
+// ----- zoom ---------------------------------------------------------------------------------------
+
+TEST_F(ViewTest, ZoomStepsByTwoBetweenItsLimits)
+{
+    SetOutput(100, 80);
+    Show(400, 300);
+    std::vector<double> seen;
+    QObject::connect(&view, &CVantorelView::ZoomChanged, [&](double zoom) { seen.push_back(zoom); });
+    EXPECT_EQ(view.Zoom(), 1.0);
+    while (view.CanZoomOut()) view.ZoomOut();
+    EXPECT_EQ(seen, (std::vector<double>{0.5, 0.25, 0.125, 0.0625}));
+    view.ZoomOut();  // at the lower end nothing changes
+    EXPECT_EQ(view.Zoom(), 1.0 / 16);
+    seen.clear();
+    while (view.CanZoomIn()) view.ZoomIn();
+    EXPECT_EQ(seen, (std::vector<double>{0.125, 0.25, 0.5, 1, 2, 4, 8, 16}));
+    view.ZoomIn();
+    EXPECT_EQ(view.Zoom(), 16.0);
+    EXPECT_EQ(view.PictureRect().size(), QSize(1600, 1280));
+
+    // From a zoom between steps (a fit), the next step up and down.
+    view.SetZoom(0.3, QPointF(200, 150));
+    view.ZoomIn();
+    EXPECT_EQ(view.Zoom(), 0.5);
+    view.SetZoom(0.3, QPointF(200, 150));
+    view.ZoomOut();
+    EXPECT_EQ(view.Zoom(), 0.25);
+    // Without a picture there is nothing to zoom.
+    view.SetDocument(nullptr);
+    EXPECT_FALSE(view.CanZoomIn());
+    EXPECT_FALSE(view.CanZoomOut());
+}
+
+TEST_F(ViewTest, FitShowsTheWholePictureAndActualSizeGoesBackToOneToOne)
+{
+    // The window is 400 x 300 without scroll bars; a picture that fits already stays at 1:1.
+    struct Case { int width, height; double fit; QSize shown; };
+    for (const Case c : {Case{1000, 500, 0.4, {400, 200}}, Case{600, 1000, 0.3, {180, 300}}, Case{100, 50, 1, {100, 50}},
+                         Case{400, 300, 1, {400, 300}}}) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        SetOutput(c.width, c.height);
+        Show(400, 300);
+        view.ZoomIn();
+        view.FitInWindow();
+        QApplication::processEvents();
+        EXPECT_DOUBLE_EQ(view.Zoom(), c.fit);
+        EXPECT_EQ(view.PictureRect().size(), c.shown);
+        EXPECT_FALSE(view.horizontalScrollBar()->isVisible());
+        EXPECT_FALSE(view.verticalScrollBar()->isVisible());
+        EXPECT_EQ(view.PictureRect().center(), view.viewport()->rect().center());
+
+        view.ActualSize();
+        QApplication::processEvents();
+        EXPECT_EQ(view.Zoom(), 1.0);
+        EXPECT_EQ(view.PictureRect().size(), QSize(c.width, c.height));
+        EXPECT_EQ(view.horizontalScrollBar()->maximum(), std::max(0, c.width - view.viewport()->width()) / 2 +
+                                                             std::max(0, c.width - view.viewport()->width()) % 2);
+    }
+}
+
+TEST_F(ViewTest, ScrollRangesAndPixelsFollowTheZoom)
+{
+    // A 1000 x 300 picture in 600 x 400: at 2:1 it is 2000 x 600 and scrolls both ways, each image pixel
+    // a 2 x 2 block; at 1:2 it is 500 x 150 and centred without scroll bars.
+    SetOutput(1000, 300);
+    Show(600, 400);
+    view.ZoomIn();
+    QApplication::processEvents();
+    const QSize window = view.viewport()->size();
+    EXPECT_TRUE(view.verticalScrollBar()->isVisible());
+    EXPECT_EQ(view.horizontalScrollBar()->minimum(), -((2000 - window.width()) / 2));
+    EXPECT_EQ(view.horizontalScrollBar()->maximum(), (2000 - window.width()) - (2000 - window.width()) / 2);
+    EXPECT_EQ(view.verticalScrollBar()->minimum(), -((600 - window.height()) / 2));
+    view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->minimum());
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->minimum());
+    QImage shot = Grab();
+    for (const QPoint block : {QPoint(0, 0), QPoint(3, 2), QPoint(40, 17)})
+        for (const QPoint inside : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)})
+            EXPECT_EQ(shot.pixel(block * 2 + inside), PatternColor(block.x(), block.y())) << block.x() << "," << block.y();
+
+    view.ActualSize();
+    view.ZoomOut();
+    QApplication::processEvents();
+    EXPECT_EQ(view.PictureRect(), QRect((600 - 500) / 2, (400 - 150) / 2, 500, 150));
+    EXPECT_FALSE(view.horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(view.verticalScrollBar()->isVisible());
+    EXPECT_EQ(view.horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(view.verticalScrollBar()->maximum(), 0);
+}
+
+TEST_F(ViewTest, ZoomedOutPicturesAreAveragedNotSampled)
+{
+    // Single-pixel black and white stripes across: any sampling shows black or white, averaging grey.
+    SetOutput(640, 480);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) std::fill_n(document.conversion.output.Pixels() + (y * 640 + x) * 3, 3, x % 2 ? 255 : 0);
+    Show(700, 500);
+    for (const double zoom : {0.5, 0.25, 0.3, 1.0 / 16}) {
+        SCOPED_TRACE(zoom);
+        view.SetZoom(zoom, QPointF(350, 250));
+        const QRect picture = view.PictureRect();
+        const QImage shot = Grab();
+        for (const QPoint p : {picture.center(), picture.topLeft() + QPoint(1, 1), picture.center() + QPoint(1, 3)})
+            EXPECT_NEAR(qRed(shot.pixel(p)), 128, 12) << p.x() << "," << p.y();
+    }
+}
+
+TEST_F(ViewTest, CtrlWheelZoomsAboutThePictureUnderTheMouse)
+{
+    SetOutput(1000, 800);
+    Show(400, 300);
+    view.horizontalScrollBar()->setValue(-150);
+    const auto wheel = [&](QPointF at, int turn, Qt::KeyboardModifiers keys) {
+        QWheelEvent event(at, view.viewport()->mapToGlobal(at), {}, QPoint(0, turn), Qt::NoButton, keys, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(view.viewport(), &event);
+        QApplication::processEvents();  // the scroll bars settle
+    };
+    const auto underMouse = [&](QPointF at) { return (at - QPointF(view.PictureRect().topLeft())) / view.Zoom(); };
+
+    // Wheel turns with Ctrl: in, in, out, out; each keeps the picture point under the mouse.
+    struct Turn { QPointF at; int turn; double zoom; };
+    for (const Turn t : {Turn{{120, 90}, 120, 2}, Turn{{300, 50}, 120, 4}, Turn{{60, 250}, -120, 2},
+                         Turn{{200, 150}, -120, 1}}) {
+        SCOPED_TRACE(testing::Message() << t.at.x() << "," << t.at.y() << " turn " << t.turn);
+        const QPointF before = underMouse(t.at);
+        wheel(t.at, t.turn, Qt::ControlModifier);
+        EXPECT_EQ(view.Zoom(), t.zoom);
+        const QPointF after = underMouse(t.at);
+        EXPECT_NEAR(after.x(), before.x(), 1 / t.zoom);
+        EXPECT_NEAR(after.y(), before.y(), 1 / t.zoom);
+    }
+    // Where the range ends, the picture's edge stops at the window's edge: scrolled to its left edge and
+    // zoomed out about the window's centre, the picture keeps its left edge at the window's.
+    view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->minimum());
+    ASSERT_EQ(view.PictureRect().left(), 0);
+    wheel(QRectF(view.viewport()->rect()).center(), -120, Qt::ControlModifier);
+    EXPECT_EQ(view.Zoom(), 0.5);
+    EXPECT_EQ(view.PictureRect().left(), 0);
+    // Without Ctrl the wheel does not zoom; a fine wheel's small turns zoom once they make a notch, and
+    // a turn of two notches takes two steps.
+    struct Fine { int turn; Qt::KeyboardModifiers keys; double zoom; };
+    for (const Fine f : {Fine{120, Qt::NoModifier, 0.5}, Fine{60, Qt::ControlModifier, 0.5}, Fine{60, Qt::ControlModifier, 1},
+                         Fine{-240, Qt::ControlModifier, 0.25}}) {
+        wheel({100, 100}, f.turn, f.keys);
+        EXPECT_EQ(view.Zoom(), f.zoom) << f.turn;
+    }
+
+    // A zoom that brings the scroll bars (which narrow the window after the zoom) keeps the point too.
+    SetOutput(300, 200);
+    view.ActualSize();
+    view.viewport()->repaint();
+    QApplication::processEvents();
+    ASSERT_FALSE(view.horizontalScrollBar()->isVisible());
+    const QPointF before = underMouse({150, 120});
+    wheel({150, 120}, 120, Qt::ControlModifier);
+    ASSERT_TRUE(view.horizontalScrollBar()->isVisible());
+    EXPECT_NEAR(underMouse({150, 120}).x(), before.x(), 0.5);
+    EXPECT_NEAR(underMouse({150, 120}).y(), before.y(), 0.5);
+}
+
+TEST_F(ViewTest, GridFollowsTheZoomedPicture)
+{
+    // 90 x 60 at 2:1 is 180 x 120, at (110, 90) in 400 x 300: thirds at 60 and 120 across, 40 and 80 down.
+    const QRgb navy = qRgb(0, 0, 80);
+    SetOutput(90, 60, navy);
+    Show(400, 300);
+    view.OnShowGrid();
+    view.ZoomIn();
+    ASSERT_EQ(view.PictureRect(), QRect(110, 90, 180, 120));
+    const QImage shot = Grab();
+    for (const QPoint p : {QPoint(170, 100), QPoint(230, 150), QPoint(150, 130), QPoint(200, 170)})
+        EXPECT_EQ(shot.pixel(p), kGrid) << p.x() << "," << p.y();
+    for (const QPoint p : {QPoint(171, 100), QPoint(140, 100), QPoint(150, 131)}) EXPECT_EQ(shot.pixel(p), navy) << p.x() << "," << p.y();
+}
+
+TEST_F(ViewTest, ZoomedOutViewShowsEachNewConversion)
+{
+    // The averaged copies belong to one conversion: a new one of the same size is shown, not the old.
+    Show(400, 300);
+    for (const QRgb colour : {qRgb(200, 0, 0), qRgb(0, 0, 200)}) {
+        FillPicture(document.conversion.source, 400, 300, colour);
+        ASSERT_TRUE(document.UpdateConversion(false));
+        if (colour == qRgb(200, 0, 0)) view.SetZoom(0.5, QPointF(200, 150));
+        EXPECT_EQ(Grab().pixel(view.PictureRect().center()), colour);
+    }
+}
