@@ -23,6 +23,8 @@ class CUserPrompt;
 class CVantorelDoc : public CDocumentBase {
 public:
     CConversion conversion;
+    // The JPEG writer's settings: what the JPEG dialog last accepted, or what a recipe brought.
+    JpegChoice jpegChoice;
 
     void SetPrompt(CUserPrompt* prompt) { prompt_ = prompt; }
     void SetHost(CDocumentHost* host) { host_ = host; }
@@ -51,6 +53,14 @@ public:
     // Writes the output image to `path` with the JPEG settings; reports a read-only target or a failed
     // write in a message. True when the file was written.
     bool SaveOutputImage(const std::string& path, const JpegChoice& jpeg);
+
+    // Recipes: the settings and jpegChoice to and from a recipe file. A recipe that cannot be read or is
+    // refused changes nothing and shows a message naming the file and the line; a loaded one is shown
+    // by the panels and the view at once.
+    bool LoadRecipe(const std::string& path);
+    bool SaveRecipe(const std::string& path) const;
+    // The "lumatrine-cli convert" line that converts the open file as this document would.
+    std::string CommandLine() const;
 
     // Conversion operations, reached through the document by the panels.
     bool UpdateConversion(bool panOnly) { return conversion.UpdateConversion(panOnly); }
