@@ -15,8 +15,9 @@ CConversionSummaryDlg::CConversionSummaryDlg(QWidget* owner, const QString& summ
     countsText = new QLabel(summary.left(lineEnd), this);
     listText = new QPlainTextEdit(lineEnd < 0 ? QString() : summary.mid(lineEnd + 1).trimmed(), this);
     listText->setReadOnly(true);
-    listText->setLineWrapMode(QPlainTextEdit::NoWrap);
-    listText->setMinimumSize(DialogUnitSize(this, 300, 120));
+    // A reason can be long: it wraps, so the whole of it shows without scrolling sideways.
+    listText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    listText->setMinimumSize(DialogUnitSize(this, 340, 140));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
