@@ -207,7 +207,8 @@ bool ApplyRecipeText(const std::string& text, ConversionSettings& settings, Jpeg
     JpegChoice newJpeg = jpeg;
     ResetRecipeSettings(newSettings, newJpeg);
     std::set<std::string> seen;
-    std::size_t lineStart = 0;
+    // A byte-order mark, as some editors write at the start of a text file, is not part of the first key.
+    std::size_t lineStart = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
     for (int lineNumber = 1; lineStart < text.size(); ++lineNumber) {
         std::size_t lineEnd = text.find('\n', lineStart);
         if (lineEnd == std::string::npos) lineEnd = text.size();

@@ -67,7 +67,7 @@ TEST(Recipe, KeysLeftOutTakeTheirDefaultsAndCommentsAreSkipped)
     ConversionSettings settings = Unusual();
     JpegChoice jpeg = UnusualJpeg();
     std::string error;
-    ASSERT_TRUE(ApplyRecipeText("# only two\r\n\n  ratio=12  \nmode = both", settings, jpeg, error)) << error;
+    ASSERT_TRUE(ApplyRecipeText("\xEF\xBB\xBF# only two\r\n\n  ratio=12  \nmode = both", settings, jpeg, error)) << error;
     ConversionSettings want;
     want.stretchCropRatio = 12;
     want.stretchMode = 3;
