@@ -65,7 +65,7 @@ void BM_DesktopConvertFolder(benchmark::State& state)
             if (job.state != ConversionJob::State::kWritten) state.SkipWithError(job.failure.c_str());
     }
 }
-BENCHMARK(BM_DesktopConvertFolder)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_DesktopConvertFolder)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(5);
 
 void BM_CliConvertFolder(benchmark::State& state)
 {
@@ -83,6 +83,6 @@ void BM_CliConvertFolder(benchmark::State& state)
         if (RunCli(static_cast<int>(argv.size()), argv.data(), out, err) != 0) state.SkipWithError(err.str().c_str());
     }
 }
-BENCHMARK(BM_CliConvertFolder)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_CliConvertFolder)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(5);
 
 }  // namespace
