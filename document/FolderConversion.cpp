@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <new>
 
 namespace fs = std::filesystem;
 
@@ -52,16 +53,23 @@ std::vector<std::string> ExistingOutputs(const std::vector<ConversionJob>& jobs)
 
 std::string ConvertPictureFile(const ConversionRunSettings& run, const std::string& input, const std::string& output)
 {
-    std::error_code error;
-    if (!run.replaceExisting && fs::exists(output, error)) return output + " exists and was not replaced";
-    CConversion conversion;
-    conversion.settings = run.settings;
-    if (const int status = conversion.source.Load(input.c_str()); status != kImageOk) return LoadFailureText(status, input);
-    conversion.NormalizeNonSquareSource();
-    if (!conversion.UpdateConversion(false)) return "not enough memory to convert the picture";
-    if (const int status = SaveOutputImage(conversion, output, run.jpeg); status != kImageOk)
-        return output + ": " + SaveFailureText(status);
-    return {};
+    constexpr const char* kOutOfMemory = "not enough memory to convert the picture";
+    // This runs on worker threads, where an escaping exception would end the program: memory running
+    // out anywhere fails this file only.
+    try {
+        std::error_code error;
+        if (!run.replaceExisting && fs::exists(output, error)) return output + " exists and was not replaced";
+        CConversion conversion;
+        conversion.settings = run.settings;
+        if (const int status = conversion.source.Load(input.c_str()); status != kImageOk) return LoadFailureText(status, input);
+        conversion.NormalizeNonSquareSource();
+        if (!conversion.UpdateConversion(false)) return kOutOfMemory;
+        if (const int status = SaveOutputImage(conversion, output, run.jpeg); status != kImageOk)
+            return output + ": " + SaveFailureText(status);
+        return {};
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemory;
+    }
 }
 
 void RunConversionJobs(std::vector<ConversionJob>& jobs, const ConversionRunSettings& run, CConversionRunObserver* observer)
