@@ -306,7 +306,8 @@ TEST(Cli, RecipeGivesTheSameBytesInTheFolderConversionASaveAndTheCommandLine)
     const std::string recipe =
         folder.Write("look.lumrecipe", "ratio = 40\nmode = edges\nsplit = 0.35\nsharpen = 60\nformat = pal\n"
                                        "pan = 0.2,0.9\nquality = 83\nsubsample = yes\nprogressive = yes\n");
-    for (const char* extension : {".jpg", ".png"}) {
+    // BMP rather than PNG: the PNG writer stamps the time of writing, so two PNG files differ by it.
+    for (const char* extension : {".jpg", ".bmp"}) {
         SCOPED_TRACE(extension);
         const std::string fromCli = folder.File(std::string("cli") + extension);
         const CliRun run = RunCommand({"convert", "--recipe", recipe, "-o", fromCli, input});
