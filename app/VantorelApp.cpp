@@ -4,6 +4,8 @@
 #include "conversion/BusyIndicator.h"
 #include "document/dialogs/DialogPrompt.h"
 #include "document/dialogs/FileOpenDialog.h"
+#include "document/dialogs/FolderConvertDlg.h"
+#include "document/Recipe.h"
 #include "image/ImageStatusText.h"
 #include "platform/QtProfileStore.h"
 #include "ui/CommandIds.h"
@@ -11,6 +13,8 @@
 #include "ui/VantorelView.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
 #include <QFileInfo>
 
 #include <iostream>
@@ -70,6 +74,10 @@ bool CVantorelApp::InitInstance(const QStringList& arguments)
         frame_->SetCommandHandler(cmd::kFileMruFirst + i, [this, i] { OnOpenRecentFile(i); });
     frame_->SetCommandHandler(cmd::kAppExit, [this] { frame_->close(); });
     frame_->SetCommandHandler(cmd::kAppAbout, [this] { OnAppAbout(); });
+    frame_->SetCommandHandler(cmd::kConvertFolder, [this] { OnConvertFolder(); });
+    frame_->SetCommandHandler(cmd::kSaveRecipe, [this] { OnSaveRecipe(); });
+    frame_->SetCommandHandler(cmd::kLoadRecipe, [this] { OnLoadRecipe(); });
+    frame_->SetCommandHandler(cmd::kCopyCommandLine, [this] { OnCopyCommandLine(); });
 
     if (arguments.isEmpty()) {
         document_.OnNewDocument();
@@ -127,6 +135,40 @@ void CVantorelApp::OnAppAbout()
 {
     CAboutBox box(frame_.get());
     box.exec();
+}
+
+// Folder conversion and recipes start in the open picture's folder.
+void CVantorelApp::OnConvertFolder()
+{
+    RunConvertFolderCommand(frame_.get(), document_.conversion.settings, document_.jpegChoice, DocumentFolder());
+}
+
+void CVantorelApp::OnSaveRecipe()
+{
+    const QString filter = QStringLiteral("Recipe (*%1)").arg(kRecipeExtension);
+    QString path = QFileDialog::getSaveFileName(frame_.get(), QStringLiteral("Save Settings as Recipe"),
+                                                QString::fromStdString(DocumentFolder()), filter);
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QString::fromLatin1(kRecipeExtension);
+    document_.SaveRecipe(path.toStdString());
+}
+
+void CVantorelApp::OnLoadRecipe()
+{
+    const QString filter = QStringLiteral("Recipe (*%1);;All files (*)").arg(kRecipeExtension);
+    const QString path = QFileDialog::getOpenFileName(frame_.get(), QStringLiteral("Load Recipe"),
+                                                      QString::fromStdString(DocumentFolder()), filter);
+    if (!path.isEmpty()) document_.LoadRecipe(path.toStdString());
+}
+
+void CVantorelApp::OnCopyCommandLine()
+{
+    QGuiApplication::clipboard()->setText(QString::fromStdString(document_.CommandLine()));
+}
+
+std::string CVantorelApp::DocumentFolder() const
+{
+    return document_.PathName().empty() ? std::string() : QFileInfo(QString::fromStdString(document_.PathName())).absolutePath().toStdString();
 }
 
 int RunVantorelApp(CVantorelApp& app, const QStringList& arguments)

@@ -3,7 +3,8 @@
 // recent-file list and the main window; InitInstance reads the save settings and the recent files,
 // builds the window, opens the file named on the command line (or starts with an empty document) and
 // shows the window; ExitInstance writes the save settings and the recent files back. It handles the
-// application's commands: File New, File Open, the recent files, Exit and About.
+// application's commands: File New, File Open, the recent files, Exit and About,
+// and the folder conversion and recipe commands.
 //
 // It lives next to the QApplication, which main creates first; it is not one itself, so the tests
 // drive it inside their own QApplication.
@@ -43,6 +44,11 @@ public:
     void OnFileOpen();
     void OnOpenRecentFile(int index);
     void OnAppAbout();
+    // "Convert Folder...", the recipe commands and "Copy as Command Line".
+    void OnConvertFolder();
+    void OnSaveRecipe();
+    void OnLoadRecipe();
+    void OnCopyCommandLine();
 
     CMainFrame* MainFrame() const { return frame_.get(); }
     CVantorelDoc& Document() { return document_; }
@@ -53,6 +59,9 @@ public:
     std::string savePath;
 
 private:
+    // The open picture's folder; empty with nothing open.
+    std::string DocumentFolder() const;
+
     std::unique_ptr<CProfileStore> profile_;
     std::unique_ptr<CBusyIndicator> waitCursor_;
     CRecentFileList recentFiles_{profile::kRecentFileCount};

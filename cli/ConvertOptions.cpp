@@ -1,8 +1,10 @@
 #include "cli/ConvertOptions.h"
 
+#include "document/Recipe.h"
+
+#include <algorithm>
 #include <array>
 #include <charconv>
-#include <cstdlib>
 
 const char* const kConvertUsage = "usage: lumatrine-cli convert [OPTIONS] INPUT...  (lumatrine-cli convert --help lists the options)\n";
 
@@ -14,12 +16,15 @@ const char* const kConvertHelp =
     "                       existing folder. Default: each input's own folder. In a folder the name is\n"
     "                       the input's name + \"_16x9\" or \"_4x3\" + its extension when that format can\n"
     "                       be written (.jpg .jpeg .png .bmp .tif .tiff .tga .psd .pcx), else \".jpg\".\n"
+    "      --recipe FILE    settings from a recipe file (.lumrecipe); the options below override it\n"
     "      --to 16x9|4x3    direction: 16x9 = \"4:3 to 16:9\" (default), 4x3 = \"16:9 to 4:3\"\n"
     "      --ratio N        stretch/crop ratio 0..100: 0 stretches only (default), 100 crops only\n"
     "      --mode M         stretch mode: uniform, right, left, both, edges, extreme, or 0..5\n"
     "                       (default uniform)\n"
     "      --split F        split point 0.0..1.0 of the smart stretch modes; giving it switches it on\n"
+    "                       (off switches it off)\n"
     "      --sharpen N      sharpen amount 0..255 (hundredths); giving it switches sharpening on\n"
+    "                       (off switches it off)\n"
     "      --format F       output size: wysiwyg (960 x 540 or 720 x 540), ntsc (720 x 480 D1),\n"
     "                       pal (720 x 576 D1), original, or 0..3 (default wysiwyg)\n"
     "      --pan X,Y        crop window position in the spare width and height, each 0.0..1.0\n"
@@ -44,33 +49,18 @@ bool ParseInt(const std::string& text, long long low, long long high, long long&
     return error == std::errc{} && stop == end && value >= low && value <= high;
 }
 
-bool ParseFraction(const std::string& text, double& value)
-{
-    if (text.empty()) return false;
-    char* stop = nullptr;
-    value = std::strtod(text.c_str(), &stop);
-    return stop == text.c_str() + text.size() && value >= 0.0 && value <= 1.0;
-}
-
-// A value given by name or by its number.
-bool ParseNamed(const std::string& text, const std::vector<const char*>& names, int& value)
-{
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (text == names[i]) {
-            value = static_cast<int>(i);
-            return true;
-        }
-    }
-    long long number = 0;
-    if (!ParseInt(text, 0, static_cast<long long>(names.size()) - 1, number)) return false;
-    value = static_cast<int>(number);
-    return true;
-}
-
 bool TakesOption(OptionCommand command, const std::string& name)
 {
     if (command == OptionCommand::kConvert) return true;
     return name == "--force" || name == "--quality" || name == "--subsample" || name == "--progressive";
+}
+
+// The options that set a setting are the recipe's keys with "--" in front.
+bool IsSettingOption(const std::string& name)
+{
+    static constexpr std::array<const char*, 11> kSettingOptions = {"--to", "--ratio", "--mode", "--split", "--sharpen", "--format",
+                                                                    "--pan", "--quality", "--target-size", "--subsample", "--progressive"};
+    return std::find(kSettingOptions.begin(), kSettingOptions.end(), name) != kSettingOptions.end();
 }
 
 }  // namespace
@@ -79,6 +69,9 @@ std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>
                                                   OptionCommand command)
 {
     ConvertOptions options;
+    // Options set settings only after the recipe, wherever they stand: the command line overrides it.
+    std::optional<std::string> recipe;
+    std::vector<std::pair<std::string, std::string>> settingOptions;
     bool onlyInputs = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
@@ -121,52 +114,21 @@ std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>
         }
         std::string text;
         long long number = 0;
-        double fraction = 0;
         if (arg == "-h" || arg == "--help") {
             if (!flag(options.help)) return bad("");
         } else if (arg == "-o" || arg == "--output") {
             if (!value(text) || text.empty()) return bad("a path is needed");
             options.output = text;
-        } else if (arg == "--to") {
-            if (!value(text) || (text != "16x9" && text != "4x3")) return bad("16x9 or 4x3");
-            options.settings.direction = text == "4x3" ? 1 : 0;
-        } else if (arg == "--ratio") {
-            if (!value(text) || !ParseInt(text, 0, 100, number)) return bad("a whole number 0..100");
-            options.settings.stretchCropRatio = static_cast<int>(number);
-        } else if (arg == "--mode") {
-            if (!value(text) || !ParseNamed(text, {"uniform", "right", "left", "both", "edges", "extreme"}, options.settings.stretchMode))
-                return bad("uniform, right, left, both, edges, extreme or 0..5");
-        } else if (arg == "--split") {
-            if (!value(text) || !ParseFraction(text, fraction)) return bad("a number 0.0..1.0");
-            options.settings.splitPosition = fraction;
-            options.settings.splitOn = 1;
-        } else if (arg == "--sharpen") {
-            if (!value(text) || !ParseInt(text, 0, 255, number)) return bad("a whole number 0..255");
-            options.settings.sharpenAmount = static_cast<int>(number);
-            options.settings.sharpenOn = 1;
-        } else if (arg == "--format") {
-            if (!value(text) || !ParseNamed(text, {"wysiwyg", "ntsc", "pal", "original"}, options.settings.outputFormat))
-                return bad("wysiwyg, ntsc, pal, original or 0..3");
-        } else if (arg == "--pan") {
-            const std::size_t comma = value(text) ? text.find(',') : std::string::npos;
-            double panY = 0;
-            if (comma == std::string::npos || !ParseFraction(text.substr(0, comma), fraction) ||
-                !ParseFraction(text.substr(comma + 1), panY))
-                return bad("X,Y with each 0.0..1.0");
-            options.settings.panX = fraction;
-            options.settings.panY = panY;
-        } else if (arg == "--quality") {
-            if (!value(text) || !ParseInt(text, 40, 100, number)) return bad("a whole number 40..100");
-            options.jpeg.quality = static_cast<int>(number);
-        } else if (arg == "--target-size") {
-            if (!value(text) || !ParseInt(text, 1, INT64_MAX, number)) return bad("a number of bytes above 0");
-            options.jpeg.targetBytes = number;
-        } else if (arg == "--subsample") {
-            bool subsample = false;
-            if (!flag(subsample)) return bad("");
-            options.jpeg.fullChroma = false;
-        } else if (arg == "--progressive") {
-            if (!flag(options.jpeg.progressive)) return bad("");
+        } else if (arg == "--recipe") {
+            if (!value(text) || text.empty()) return bad("a recipe file is needed");
+            recipe = text;
+        } else if (arg == "--subsample" || arg == "--progressive") {
+            // The two switches take no value here; in a recipe they are "yes" or "no".
+            if (inlineValue) return bad("");
+            settingOptions.push_back({arg, "yes"});
+        } else if (IsSettingOption(arg)) {
+            if (!value(text)) return bad("a value is needed");
+            settingOptions.push_back({arg, text});
         } else if (arg == "--force") {
             if (!flag(options.force)) return bad("");
         } else if (arg == "-j" || arg == "--jobs") {
@@ -174,6 +136,16 @@ std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>
             options.jobs = static_cast<int>(number);
         } else {
             error = "unknown option " + arg;
+            return std::nullopt;
+        }
+    }
+    if (recipe && !ReadRecipeFile(*recipe, options.settings, options.jpeg, error)) {
+        error = "recipe " + *recipe + ": " + error;
+        return std::nullopt;
+    }
+    for (const auto& [name, text] : settingOptions) {
+        if (const std::string expected = ApplySettingText(name.substr(2), text, options.settings, options.jpeg); !expected.empty()) {
+            error = "invalid value for " + name + ": " + expected;
             return std::nullopt;
         }
     }

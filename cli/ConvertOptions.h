@@ -1,5 +1,6 @@
 #pragma once
-// The options of "lumatrine-cli convert", parsed and checked before any file is touched.
+// The options of "lumatrine-cli convert", parsed and checked before any picture is touched. A recipe
+// given with --recipe is read here; the setting options override it wherever they stand.
 
 #include "conversion/ConversionSettings.h"
 #include "document/SavePipeline.h"

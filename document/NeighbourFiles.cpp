@@ -28,16 +28,10 @@ bool IsConversionOutput(const std::string& name)
     return name.find("_16x9") != std::string::npos || name.find("_4x3") != std::string::npos;
 }
 
-}  // namespace
-
-std::vector<std::string> ListNeighbourFiles(const std::string& currentPath)
+// The folder's pictures that are not outputs of this program, plus `keptPath` (lower case) when listed.
+std::vector<std::string> ListPictures(const std::string& folder, const std::string& keptKey)
 {
     std::vector<std::string> files;
-    if (currentPath.empty()) return files;
-    const std::size_t slash = currentPath.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : currentPath.substr(0, slash);
-    const std::string currentKey = Lower(currentPath);
-
     DIR* directory = opendir(folder.empty() ? "/" : folder.c_str());
     if (directory == nullptr) return files;
     while (const dirent* entry = readdir(directory)) {
@@ -47,7 +41,7 @@ std::vector<std::string> ListNeighbourFiles(const std::string& currentPath)
         struct stat status {};
         if (stat(fullPath.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) continue;
         if (!HasPictureExtension(fullPath)) continue;
-        if (IsConversionOutput(name) && Lower(fullPath) != currentKey) continue;
+        if (IsConversionOutput(name) && Lower(fullPath) != keptKey) continue;
         files.push_back(fullPath);
     }
     closedir(directory);
@@ -55,6 +49,24 @@ std::vector<std::string> ListNeighbourFiles(const std::string& currentPath)
     std::stable_sort(files.begin(), files.end(),
                      [](const std::string& a, const std::string& b) { return std::strcmp(a.c_str(), b.c_str()) < 0; });
     return files;
+}
+
+}  // namespace
+
+std::vector<std::string> ListNeighbourFiles(const std::string& currentPath)
+{
+    if (currentPath.empty()) return {};
+    const std::size_t slash = currentPath.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : currentPath.substr(0, slash);
+    return ListPictures(folder, Lower(currentPath));
+}
+
+std::vector<std::string> ListFolderPictures(const std::string& folder)
+{
+    // A trailing slash would double in the paths; the root stays "/" through the empty folder.
+    std::string trimmed = folder;
+    while (!trimmed.empty() && trimmed.back() == '/') trimmed.pop_back();
+    return ListPictures(trimmed, {});
 }
 
 NeighbourResult FindNeighbour(const std::vector<std::string>& files, const std::string& currentPath, bool forward)

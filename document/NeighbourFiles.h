@@ -8,6 +8,8 @@
 // any case) that are not outputs of this program (no "_16x9" or "_4x3" in the name), but always
 // including the current file; as full paths, sorted byte-wise, case-sensitive ("B.jpg" before "a.jpg").
 std::vector<std::string> ListNeighbourFiles(const std::string& currentPath);
+// The same choice for a whole folder, without a current file: what "Convert Folder..." converts.
+std::vector<std::string> ListFolderPictures(const std::string& folder);
 
 enum class NeighbourStep { Found, AlreadyLast, AlreadyFirst, NotListed };
 

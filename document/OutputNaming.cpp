@@ -35,3 +35,16 @@ bool HasWriterForExtension(const std::string& lowerCaseExtension)
     return std::any_of(kWritable.begin(), kWritable.end(),
                        [&](const char* extension) { return lowerCaseExtension == extension; });
 }
+
+std::string ProposedOutputPath(const std::string& input, const std::string& folder, bool toFourThree)
+{
+    const ProposedName proposed = ProposeOutputName(input, "", toFourThree);
+    const std::string extension = HasWriterForExtension(proposed.sourceExtension) ? proposed.sourceExtension : ".jpg";
+    std::string directory = folder;
+    if (directory.empty()) {
+        const std::size_t slash = input.find_last_of('/');
+        if (slash != std::string::npos) directory = input.substr(0, slash == 0 ? 1 : slash);
+    }
+    if (!directory.empty() && directory.back() != '/') directory += '/';
+    return directory + proposed.name + extension;
+}

@@ -15,3 +15,8 @@ ProposedName ProposeOutputName(const std::string& pathName, const std::string& t
 
 // The extensions whose format has a writer the save dialog and the command line offer.
 bool HasWriterForExtension(const std::string& lowerCaseExtension);
+
+// Where a converted file goes when no name is asked for: in `folder` (the input's own when empty) under
+// the proposed name, with the input's extension when it has a writer, else ".jpg". The extension is the
+// one the save dialog would preselect, except for formats it could not write.
+std::string ProposedOutputPath(const std::string& input, const std::string& folder, bool toFourThree);

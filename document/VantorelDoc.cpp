@@ -3,6 +3,7 @@
 #include "conversion/BusyIndicator.h"
 #include "document/NeighbourFiles.h"
 #include "document/OutputNaming.h"
+#include "document/Recipe.h"
 #include "document/SaveDialogFilter.h"
 #include "document/UserPrompt.h"
 #include "codec/CodecErrors.h"
@@ -27,6 +28,8 @@ constexpr const char* kMessageNotSaved = "The image could not be saved.";
 constexpr const char* kSaveDialogTitle = "Save image";
 constexpr const char* kPastedTitle = "Pasted";
 constexpr const char* kMessageNotPasted = "Cannot paste the picture: ";
+constexpr const char* kMessageRecipeRefused = "The recipe was not loaded; the settings are unchanged.";
+constexpr const char* kMessageRecipeNotSaved = "The recipe could not be saved.";
 
 bool EndsWithJpg(const std::string& path)
 {
@@ -171,12 +174,15 @@ bool CVantorelDoc::DoSave(const std::string& path, bool /*replace: both save com
     if (const std::size_t slash = chosen->find_last_of('/'); slash != std::string::npos && !fixedFolder && profile_ != nullptr)
         profile_->WriteString(profile::kDocument, profile::kOutFolder, chosen->substr(0, slash));
 
-    JpegChoice jpeg;
+    JpegChoice jpeg = jpegChoice;
     const bool squeezed = PrepareOutputForSave(conversion);
     if (EndsWithJpg(*chosen)) {
-        // The dialog estimates the picture that will be written, and what it accepts is what is written.
+        // The dialog estimates the picture that will be written, and what it accepts is what is written
+        // and what the next save and a recipe start from.
         JpegOptionsRequest options;
         options.picture = &conversion.output;
+        options.quality = jpegChoice.quality;
+        options.enhancedSampling = jpegChoice.fullChroma;
         options.targetKilobytes =
             profile_ != nullptr ? profile_->GetInt(profile::kSettings, profile::kJpegTarget, profile::kDefaultJpegTargetKb)
                                 : profile::kDefaultJpegTargetKb;
@@ -186,8 +192,10 @@ bool CVantorelDoc::DoSave(const std::string& path, bool /*replace: both save com
             return false;
         }
         if (profile_ != nullptr) profile_->WriteInt(profile::kSettings, profile::kJpegTarget, options.targetKilobytes);
-        jpeg.quality = options.quality;
-        jpeg.fullChroma = options.enhancedSampling;
+        jpegChoice.quality = options.quality;
+        jpegChoice.fullChroma = options.enhancedSampling;
+        jpegChoice.targetBytes = 0;  // the person chose the quality
+        jpeg = jpegChoice;
     }
     BusyScope busy(busy_);
     const bool saved = SaveOutputImage(*chosen, jpeg);
@@ -198,7 +206,7 @@ bool CVantorelDoc::DoSave(const std::string& path, bool /*replace: both save com
 bool CVantorelDoc::OnSaveDocument(const std::string& path)
 {
     const bool squeezed = PrepareOutputForSave(conversion);
-    const bool saved = SaveOutputImage(path, JpegChoice{});
+    const bool saved = SaveOutputImage(path, jpegChoice);
     RestoreDisplayOutput(conversion, squeezed);
     return saved;
 }
@@ -214,4 +222,32 @@ bool CVantorelDoc::SaveOutputImage(const std::string& path, const JpegChoice& jp
         return false;
     }
     return true;
+}
+
+bool CVantorelDoc::LoadRecipe(const std::string& path)
+{
+    const std::int32_t oldDirection = conversion.settings.direction;
+    std::string error;
+    if (!ReadRecipeFile(path, conversion.settings, jpegChoice, error)) {
+        ShowMessage(std::string(kMessageRecipeRefused) + "\n\n" + path + ": " + error);
+        return false;
+    }
+    // As after a change of direction in the panel, the picture is read again for the new direction.
+    if (conversion.settings.direction != oldDirection) OnReloadFile();
+    conversion.UpdateConversion(false);
+    if (host_ != nullptr) host_->SetDocument(this);
+    UpdateAllViews();
+    return true;
+}
+
+bool CVantorelDoc::SaveRecipe(const std::string& path) const
+{
+    if (WriteRecipeFile(path, conversion.settings, jpegChoice)) return true;
+    ShowMessage(std::string(kMessageRecipeNotSaved) + "\n\n" + path);
+    return false;
+}
+
+std::string CVantorelDoc::CommandLine() const
+{
+    return ConvertCommandLine(conversion.settings, jpegChoice, PathName());
 }

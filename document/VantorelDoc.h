@@ -25,6 +25,8 @@ class CUserPrompt;
 class CVantorelDoc : public CDocumentBase {
 public:
     CConversion conversion;
+    // The JPEG writer's settings: what the JPEG dialog last accepted, or what a recipe brought.
+    JpegChoice jpegChoice;
 
     void SetPrompt(CUserPrompt* prompt) { prompt_ = prompt; }
     void SetHost(CDocumentHost* host) { host_ = host; }
@@ -65,6 +67,14 @@ public:
     // refused with a message before anything is allocated or changed; so is one that cannot be copied
     // (memory runs short); false then.
     bool PasteImage(std::uint32_t width, std::uint32_t height, const std::function<bool(std::uint8_t* rows)>& copyRows);
+
+    // Recipes: the settings and jpegChoice to and from a recipe file. A recipe that cannot be read or is
+    // refused changes nothing and shows a message naming the file and the line; a loaded one is shown
+    // by the panels and the view at once.
+    bool LoadRecipe(const std::string& path);
+    bool SaveRecipe(const std::string& path) const;
+    // The "lumatrine-cli convert" line that converts the open file as this document would.
+    std::string CommandLine() const;
 
     // Conversion operations, reached through the document by the panels.
     bool UpdateConversion(bool panOnly) { return conversion.UpdateConversion(panOnly); }

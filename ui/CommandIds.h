@@ -14,6 +14,11 @@ inline constexpr int kFileReload = 32784;
 inline constexpr int kNextImage = 32791;
 inline constexpr int kPrevImage = 32792;
 inline constexpr int kAppExit = 57665;
+// Folder conversion and recipes
+inline constexpr int kConvertFolder = 33101;
+inline constexpr int kSaveRecipe = 33102;
+inline constexpr int kLoadRecipe = 33103;
+inline constexpr int kCopyCommandLine = 33104;  // Edit menu
 // Edit
 inline constexpr int kEditCopy = 57634;
 inline constexpr int kEditCut = 57635;

@@ -219,6 +219,13 @@ void CMainFrame::CreateMenus()
     file->addAction(CreateAction(cmd::kFileSaveAs, QStringLiteral("Save &As..."),
                                  QStringLiteral("Save the converted image with a new name\nSave As")));
     file->addSeparator();
+    file->addAction(CreateAction(cmd::kConvertFolder, QStringLiteral("Convert &Folder..."),
+                                 QStringLiteral("Convert every picture of a folder with the current settings\nConvert Folder")));
+    file->addAction(CreateAction(cmd::kSaveRecipe, QStringLiteral("Save Settings as &Recipe..."),
+                                 QStringLiteral("Save the current settings in a recipe file\nSave Settings as Recipe")));
+    file->addAction(CreateAction(cmd::kLoadRecipe, QStringLiteral("&Load Recipe..."),
+                                 QStringLiteral("Take the settings from a recipe file\nLoad Recipe")));
+    file->addSeparator();
     file->addAction(CreateAction(cmd::kFileReload, QStringLiteral("Reload Current File"),
                                  QStringLiteral("Reload Current File\nReload")));
     file->addAction(CreateAction(cmd::kNextImage, QStringLiteral("Load Next Image in Folder"),
@@ -247,6 +254,9 @@ void CMainFrame::CreateMenus()
     edit->addAction(CreateAction(cmd::kEditPaste, QStringLiteral("&Paste\tCtrl+V"),
                                  QStringLiteral("Insert Clipboard contents\nPaste"),
                                  {K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)}));
+    edit->addSeparator();
+    edit->addAction(CreateAction(cmd::kCopyCommandLine, QStringLiteral("Copy as Command &Line"),
+                                 QStringLiteral("Put the lumatrine-cli command that converts like this on the Clipboard\nCopy as Command Line")));
 
     // Reached by F6 and Shift+F6 only; with one view there is no other pane to go to.
     CreateAction(cmd::kNextPane, QStringLiteral("Next Pane"), QStringLiteral("Switch to the next window pane\nNext Pane"),

@@ -7,6 +7,10 @@
 #include "../support/QtTestProfile.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QLabel>
 #include <QTimer>
 
@@ -187,3 +191,27 @@ TEST_F(AppTest, AboutBoxRunsModally)
 }
 
 }  // namespace
+
+TEST_F(AppTest, FolderAndRecipeCommandsStandInTheMenusAndCopyGivesTheCommandLine)
+{
+    const std::string path = WritePicture(pictures, "shot.bmp");
+    CVantorelApp app(&prompt);
+    ASSERT_TRUE(app.InitInstance({QString::fromStdString(path)}));
+    const auto menuTexts = [&](const QString& title) {
+        QStringList texts;
+        for (QAction* entry : app.MainFrame()->menuBar()->actions())
+            if (entry->text() == title)
+                for (QAction* item : entry->menu()->actions())
+                    if (!item->isSeparator() && item->isEnabled()) texts.append(item->text());
+        return texts;
+    };
+    for (const char* text : {"Convert &Folder...", "Save Settings as &Recipe...", "&Load Recipe..."})
+        EXPECT_TRUE(menuTexts("&File").contains(text)) << text;
+    EXPECT_TRUE(menuTexts("&Edit").contains("Copy as Command &Line"));
+
+    app.Document().conversion.settings.sharpenOn = 1;
+    app.Document().conversion.settings.sharpenAmount = 40;
+    ASSERT_TRUE(app.MainFrame()->RunCommand(cmd::kCopyCommandLine));
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "lumatrine-cli convert --sharpen 40 " + path);
+    app.ExitInstance();
+}

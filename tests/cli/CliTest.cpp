@@ -1,4 +1,9 @@
 #include "cli/CliMain.h"
+#include "cli/ConvertOptions.h"
+#include "document/FolderConversion.h"
+#include "document/Recipe.h"
+#include "document/UserPrompt.h"
+#include "document/VantorelDoc.h"
 
 #include "image/RasterImage.h"
 #include "tests/codec/support/MetafileBuilder.h"
@@ -83,7 +88,7 @@ TEST(Cli, ConvertHelpExplainsEveryOption)
     const CliRun run = RunCommand({"convert", "--help"});
     EXPECT_EQ(run.exitCode, 0);
     for (const char* option : {"--output", "--to", "--ratio", "--mode", "--split", "--sharpen", "--format", "--pan",
-                               "--quality", "--target-size", "--subsample", "--progressive", "--force", "--jobs"})
+                               "--quality", "--target-size", "--subsample", "--progressive", "--force", "--jobs", "--recipe"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 
@@ -274,4 +279,106 @@ TEST(Cli, MetafilesWithTextConvertInParallel)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 8);
     CRasterImage converted;
     ASSERT_EQ(converted.Load((out + "/text0_16x9.jpg").c_str()), kImageOk);
+}
+
+namespace {
+
+// Answers the save dialog with one path and accepts the JPEG options as they are offered.
+class SavingPrompt : public CUserPrompt {
+public:
+    explicit SavingPrompt(std::string path) : path_(std::move(path)) {}
+    void ShowMessage(const std::string& text) override { ADD_FAILURE() << text; }
+    std::optional<std::string> AskSavePath(const SaveDialogRequest&) override { return path_; }
+    bool EditJpegOptions(JpegOptionsRequest&) override { return true; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace
+
+// One recipe, three ways to convert: the folder conversion, a single Save in the desktop program and
+// the command line give the same bytes.
+TEST(Cli, RecipeGivesTheSameBytesInTheFolderConversionASaveAndTheCommandLine)
+{
+    TempFolder folder;
+    const std::string input = WritePicture(folder, "shot.png", 640, 480);
+    const std::string recipe =
+        folder.Write("look.lumrecipe", "ratio = 40\nmode = edges\nsplit = 0.35\nsharpen = 60\nformat = pal\n"
+                                       "pan = 0.2,0.9\nquality = 83\nsubsample = yes\nprogressive = yes\n");
+    // BMP rather than PNG: the PNG writer stamps the time of writing, so two PNG files differ by it.
+    for (const char* extension : {".jpg", ".bmp"}) {
+        SCOPED_TRACE(extension);
+        const std::string fromCli = folder.File(std::string("cli") + extension);
+        const CliRun run = RunCommand({"convert", "--recipe", recipe, "-o", fromCli, input});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+
+        ConversionRunSettings settings;
+        std::string error;
+        ASSERT_TRUE(ReadRecipeFile(recipe, settings.settings, settings.jpeg, error)) << error;
+        std::vector<ConversionJob> jobs(1);
+        jobs[0].input = input;
+        jobs[0].output = folder.File(std::string("folder") + extension);
+        RunConversionJobs(jobs, settings);
+        ASSERT_EQ(jobs[0].state, ConversionJob::State::kWritten) << jobs[0].failure;
+
+        const std::string fromSave = folder.File(std::string("save") + extension);
+        SavingPrompt prompt(fromSave);
+        CVantorelDoc document;
+        document.SetPrompt(&prompt);
+        ASSERT_TRUE(document.LoadImageFile(input));
+        ASSERT_TRUE(document.LoadRecipe(recipe));
+        ASSERT_TRUE(document.DoSave("", true));
+
+        const std::string bytes = ReadFileBytes(fromCli);
+        EXPECT_GT(bytes.size(), 1000u);
+        EXPECT_EQ(ReadFileBytes(jobs[0].output), bytes);
+        EXPECT_EQ(ReadFileBytes(fromSave), bytes);
+    }
+}
+
+TEST(Cli, CommandLineOptionsOverrideTheRecipeWhereverTheyStand)
+{
+    TempFolder folder;
+    const std::string recipe = folder.Write("r.lumrecipe", "quality = 90\nratio = 30\nsharpen = 50\nprogressive = yes\n");
+    std::string error;
+    const std::optional<ConvertOptions> options =
+        ParseConvertOptions({"--quality", "60", "--recipe", recipe, "--sharpen", "off", "x.png"}, error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(options->jpeg.quality, 60);
+    EXPECT_EQ(options->settings.stretchCropRatio, 30);
+    EXPECT_EQ(options->settings.sharpenOn, 0);
+    EXPECT_TRUE(options->jpeg.progressive);
+
+    folder.Write("bad.lumrecipe", "quality = 90\nratio = 300\n");
+    const CliRun refused = RunCommand({"convert", "--recipe", folder.File("bad.lumrecipe"), "x.png"});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("bad.lumrecipe: line 2: invalid value for ratio"), std::string::npos) << refused.err;
+}
+
+// "Copy as Command Line" gives a line the command line reads back as the same settings.
+TEST(Cli, CopiedCommandLineReadsBackAsTheSameSettings)
+{
+    ConversionSettings settings;
+    settings.direction = 1;
+    settings.stretchMode = 5;
+    settings.sharpenOn = 1;
+    settings.sharpenAmount = 7;
+    settings.splitOn = 1;
+    settings.splitPosition = 0.123456789;
+    settings.panX = 0.0;
+    settings.panY = 1.0;
+    settings.outputFormat = 3;
+    const JpegChoice jpeg{55, false, true, 9999};
+    const std::string line = ConvertCommandLine(settings, jpeg, "in.png");
+    std::vector<std::string> args;
+    std::istringstream words(line);
+    for (std::string word; words >> word;) args.push_back(word);
+    ASSERT_GT(args.size(), 2u);
+    args.erase(args.begin(), args.begin() + 2);  // "lumatrine-cli convert"
+    std::string error;
+    const std::optional<ConvertOptions> options = ParseConvertOptions(args, error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(RecipeText(options->settings, options->jpeg), RecipeText(settings, jpeg));
+    EXPECT_EQ(options->inputs, std::vector<std::string>{"in.png"});
 }

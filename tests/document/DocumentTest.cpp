@@ -209,6 +209,29 @@ TEST_F(Document, AcceptedJpegOptionsAreWhatIsWrittenOnTheD1Frame)
     EXPECT_EQ(std::filesystem::file_size(folder.File("photo_16x9.jpg")), size);
 }
 
+// The JPEG dialog starts from the writer's settings (92 and full chroma, or what a recipe brought) and
+// what it accepts becomes them, for the next save, a recipe and a folder conversion.
+TEST_F(Document, JpegOptionsStartFromTheWriterSettingsAndTheAnswerIsKept)
+{
+    Open(WritePicture(folder, "photo.png", 400, 300));
+    prompt.savePath = folder.File("photo_16x9.jpg");
+    prompt.acceptQuality = 70;
+    ASSERT_TRUE(document.DoSave("", true));
+    EXPECT_EQ(prompt.jpegRequest->quality, 92);
+    EXPECT_TRUE(prompt.jpegRequest->enhancedSampling);
+    EXPECT_EQ(document.jpegChoice.quality, 70);
+    EXPECT_FALSE(document.jpegChoice.fullChroma);
+
+    document.jpegChoice.targetBytes = 5000;
+    document.jpegChoice.progressive = true;
+    prompt.acceptQuality = 65;
+    ASSERT_TRUE(document.DoSave("", true));
+    EXPECT_EQ(prompt.jpegRequest->quality, 70);
+    EXPECT_FALSE(prompt.jpegRequest->enhancedSampling);
+    EXPECT_EQ(document.jpegChoice.targetBytes, 0) << "the person chose a quality";
+    EXPECT_TRUE(document.jpegChoice.progressive);
+}
+
 TEST_F(Document, ReadOnlyAndFailedTargetsAreReportedAndUntouched)
 {
     Open(WritePicture(folder, "photo.png", 400, 300));

@@ -1,0 +1,44 @@
+#pragma once
+// "Convert Folder...": CFolderConvertDlg chooses the folder of pictures and the folder the converted
+// pictures go to, and shows how many pictures the first one holds (the files folder stepping would
+// visit). RunConvertFolderCommand is the whole command around it: the dialog, one question when
+// converted pictures exist already, the progress window and the summary.
+
+#include <QDialog>
+
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+struct ConversionSettings;
+struct JpegChoice;
+
+class CFolderConvertDlg : public QDialog {
+    Q_OBJECT
+public:
+    CFolderConvertDlg(QWidget* owner, const QString& pictureFolder, const QString& outputFolder);
+
+    QString PictureFolder() const;
+    QString OutputFolder() const;
+
+    QLineEdit& PictureFolderEdit() { return *pictureEdit; }
+    QLineEdit& OutputFolderEdit() { return *outputEdit; }
+    QLabel& CountText() { return *countText; }
+    QPushButton& ConvertButton() { return *convertButton; }
+
+private:
+    void Browse(QLineEdit* edit, const QString& title);
+    // The count of pictures and whether Convert may be pressed: both folders exist, there is a picture.
+    void UpdateState();
+
+    QLineEdit* pictureEdit = nullptr;
+    QLineEdit* outputEdit = nullptr;
+    QLabel* countText = nullptr;
+    QPushButton* convertButton = nullptr;
+};
+
+// Converts a folder with these settings, each picture under its proposed name in the output folder.
+// Both folders start at `startFolder`. Returns when the summary is closed, or at once when cancelled.
+void RunConvertFolderCommand(QWidget* owner, const ConversionSettings& settings, const JpegChoice& jpeg,
+                             const std::string& startFolder);
