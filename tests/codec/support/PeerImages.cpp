@@ -203,6 +203,22 @@ PeerFile MakePeerFile(const std::string& command, const std::string& outputName,
     return {RunCommand("cat " + Quoted(output)), decode(output)};
 }
 
+PeerFolder::PeerFolder() : source_("src.ppm")
+{
+    source_.Write(ToPpm(TestPicture(13, 7)));
+    Run("convert src.ppm src.png && convert src.ppm -alpha set -channel A -fx i/w +channel PNG32:alpha.png");
+}
+
+Bytes PeerFolder::Run(const std::string& command) const
+{
+    return RunCommand("cd " + Quoted(source_.Path().parent_path()) + " && " + command);
+}
+
+Bytes PeerFolder::Read(const std::string& name) const
+{
+    return RunCommand("cat " + Quoted(source_.Path().parent_path() / name));
+}
+
 void PrintTo(const PeerCase& row, std::ostream* out) { *out << row.name; }
 void PrintTo(const BadFileCase& row, std::ostream* out) { *out << row.name; }
 

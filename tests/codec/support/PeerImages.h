@@ -84,6 +84,19 @@ using PeerDecoder = std::function<RgbImage(const std::filesystem::path&)>;
 PeerDecoder NetpbmDecoder(const std::string& program);
 PeerFile MakePeerFile(const std::string& command, const std::string& outputName, const PeerDecoder& decode);
 
+// A fresh folder holding src.png (TestPicture(13, 7)) and alpha.png (the same with its alpha rising from
+// left to right), where the peers of a table row write and decode their files.
+class PeerFolder {
+public:
+    PeerFolder();
+    // Runs a shell command in the folder and returns its standard output; throws when it fails.
+    Bytes Run(const std::string& command) const;
+    Bytes Read(const std::string& name) const;
+
+private:
+    TempFile source_;
+};
+
 // A row of a peer-file table: how the peer writes out.<ext> from src.ppm, and whether the file is
 // indexed, so that it is also read at 8 bits through its palette.
 struct PeerCase {
