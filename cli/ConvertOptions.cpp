@@ -13,7 +13,7 @@ const char* const kConvertHelp =
     "  -o, --output PATH    one INPUT: the output file, or an existing folder; several INPUTs: an\n"
     "                       existing folder. Default: each input's own folder. In a folder the name is\n"
     "                       the input's name + \"_16x9\" or \"_4x3\" + its extension when that format can\n"
-    "                       be written (.jpg .jpeg .png .bmp .tif .tiff .tga .psd .pcx), else \".jpg\".\n"
+    "                       be written (.jpg .jpeg .png .bmp .tif .tiff .tga .psd .pcx .webp), else \".jpg\".\n"
     "      --to 16x9|4x3    direction: 16x9 = \"4:3 to 16:9\" (default), 4x3 = \"16:9 to 4:3\"\n"
     "      --ratio N        stretch/crop ratio 0..100: 0 stretches only (default), 100 crops only\n"
     "      --mode M         stretch mode: uniform, right, left, both, edges, extreme, or 0..5\n"
@@ -24,11 +24,12 @@ const char* const kConvertHelp =
     "                       pal (720 x 576 D1), original, or 0..3 (default wysiwyg)\n"
     "      --pan X,Y        crop window position in the spare width and height, each 0.0..1.0\n"
     "                       (default 0.5,0.5)\n"
-    "      --quality Q      JPEG quality 40..100 (default 92)\n"
+    "      --quality Q      JPEG and lossy WebP quality 40..100 (default 92)\n"
     "      --target-size BYTES  JPEG: the quality is chosen by the quality search so the file stays\n"
     "                       below BYTES (overrides --quality)\n"
     "      --subsample      JPEG: the encoder's default chroma subsampling instead of full chroma\n"
     "      --progressive    JPEG: a progressive file\n"
+    "      --lossless       WebP: lossless instead of lossy\n"
     "      --force          replace an existing output (default: an existing output fails that input)\n"
     "  -j, --jobs N         files converted at once (default: the number of cores)\n"
     "  -h, --help           this text\n"
@@ -70,7 +71,8 @@ bool ParseNamed(const std::string& text, const std::vector<const char*>& names, 
 bool TakesOption(OptionCommand command, const std::string& name)
 {
     if (command == OptionCommand::kConvert) return true;
-    return name == "--force" || name == "--quality" || name == "--subsample" || name == "--progressive";
+    return name == "--force" || name == "--quality" || name == "--subsample" || name == "--progressive" ||
+           name == "--lossless";
 }
 
 }  // namespace
@@ -167,6 +169,8 @@ std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>
             options.jpeg.fullChroma = false;
         } else if (arg == "--progressive") {
             if (!flag(options.jpeg.progressive)) return bad("");
+        } else if (arg == "--lossless") {
+            if (!flag(options.jpeg.lossless)) return bad("");
         } else if (arg == "--force") {
             if (!flag(options.force)) return bad("");
         } else if (arg == "-j" || arg == "--jobs") {
