@@ -64,8 +64,8 @@ struct AnimDecoderDeleter {
     void operator()(WebPAnimDecoder* decoder) const { WebPAnimDecoderDelete(decoder); }
 };
 
-// An animation's first frame, composed on its canvas by libwebp, as red, green, blue, alpha.
-int DecodeFirstFrame(const WebpFile& file, std::vector<std::uint8_t>& rgba)
+// An animation's first frame, composed on its canvas by libwebp, composited over white into `rgb`.
+int DecodeFirstFrame(const WebpFile& file, std::uint8_t* rgb)
 {
     WebPAnimDecoderOptions options;
     if (!WebPAnimDecoderOptionsInit(&options)) return kCodecErrWebp;
@@ -81,23 +81,37 @@ int DecodeFirstFrame(const WebpFile& file, std::vector<std::uint8_t>& rgba)
     std::uint8_t* frame = nullptr;
     int timestamp = 0;
     if (!WebPAnimDecoderGetNext(decoder.get(), &frame, &timestamp) || frame == nullptr) return kCodecErrWebp;
-    rgba.assign(frame, frame + rgba.size());
+    codec::CompositeOverWhite(frame, std::size_t{info.canvas_width} * info.canvas_height, rgb);
     return kCodecOk;
 }
 
-// A still picture, lossy or lossless, as red, green, blue, alpha.
-int DecodeStill(const WebpFile& file, std::vector<std::uint8_t>& rgba)
+// A still picture, lossy or lossless, into a block of `bytes` bytes in the colour mode (MODE_RGB or
+// MODE_RGBA) with rows of `stride` bytes.
+int DecodeStill(const WebpFile& file, WEBP_CSP_MODE mode, std::uint8_t* pixels, std::size_t bytes, int stride)
 {
     WebPDecoderConfig config;
     if (!WebPInitDecoderConfig(&config)) return kCodecErrWebp;
-    config.output.colorspace = MODE_RGBA;
+    config.output.colorspace = mode;
     config.output.is_external_memory = 1;
-    config.output.u.RGBA.rgba = rgba.data();
-    config.output.u.RGBA.stride = file.features.width * 4;
-    config.output.u.RGBA.size = rgba.size();
+    config.output.u.RGBA.rgba = pixels;
+    config.output.u.RGBA.stride = stride;
+    config.output.u.RGBA.size = bytes;
     const VP8StatusCode status = WebPDecode(file.bytes.data(), file.bytes.size(), &config);
     WebPFreeDecBuffer(&config.output);
     return DecodeStatusCode(status);
+}
+
+// Without alpha the picture is decoded straight into `rgb`; with alpha through a block of red, green,
+// blue, alpha that is then composited over white.
+int DecodeStillOverWhite(const WebpFile& file, std::uint8_t* rgb)
+{
+    const int width = file.features.width;
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(file.features.height);
+    if (!file.features.has_alpha) return DecodeStill(file, MODE_RGB, rgb, pixels * 3, width * 3);
+    std::vector<std::uint8_t> rgba(pixels * 4);
+    const int error = DecodeStill(file, MODE_RGBA, rgba.data(), rgba.size(), width * 4);
+    if (error == kCodecOk) codec::CompositeOverWhite(rgba.data(), pixels, rgb);
+    return error;
 }
 
 std::uint8_t* ReadWebp(CodecCall& call, CCodecIO& io, int* width, int* height)
@@ -106,16 +120,12 @@ std::uint8_t* ReadWebp(CodecCall& call, CCodecIO& io, int* width, int* height)
     WebpFile file;
     if (const int error = ReadWebpFile(io, file); error != kCodecOk) return call.Fail(error);
     const int w = file.features.width, h = file.features.height;
-    // The decode works on red, green, blue, alpha: that block must fit the budget as well.
-    const std::optional<std::uint64_t> rgbaBytes = codec::RasterBytes(w, h, 32);
-    if (!rgbaBytes) return call.Fail(kCodecErrOutOfMemory);
+    // Transparent pictures and animations are decoded with alpha first: that block must fit the budget too.
+    if (!codec::RasterBytes(w, h, 32)) return call.Fail(kCodecErrOutOfMemory);
     codec::PixelBuffer pixels = codec::AllocPixelBuffer(w, h, 24);
     if (!pixels) return call.Fail(kCodecErrOutOfMemory);
-
-    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(*rgbaBytes));
-    const int error = file.features.has_animation ? DecodeFirstFrame(file, rgba) : DecodeStill(file, rgba);
+    const int error = file.features.has_animation ? DecodeFirstFrame(file, pixels.get()) : DecodeStillOverWhite(file, pixels.get());
     if (error != kCodecOk) return call.Fail(error);
-    codec::CompositeOverWhite(rgba.data(), static_cast<std::size_t>(w) * static_cast<std::size_t>(h), pixels.get());
     codec::CodecProgress progress(call.state);
     if (!progress.Report(h, h)) return call.Fail(kCodecErrCancelled);
     *width = w;

@@ -115,9 +115,22 @@ struct BadFileCase {
 };
 void PrintTo(const BadFileCase& row, std::ostream* out);
 
+// The same for files the peers make when the test runs, read at 24 bits.
+struct MadeBadFileCase {
+    const char* name;
+    std::function<Bytes()> make;
+    int want;
+};
+void PrintTo(const MadeBadFileCase& row, std::ostream* out);
+// The first half of a file.
+Bytes FirstHalf(Bytes file);
+
 // Our read at 24 bits, and at 8 bits for indexed files, equals the peer's decode.
 void ExpectDecodesAsPeer(const ReaderCall& read, const PeerFile& file, bool indexed);
+// A successful read of the peer's size whose samples are at most `tolerance` from the peer's.
+void ExpectCloseToPeer(const Decoded& ours, const RgbImage& want, int tolerance);
 // Our read of a malformed file leaves the row's code and no pixels.
 void ExpectRefused(const ReaderCall& read, const BadFileCase& row);
+void ExpectRefused(const ReaderCall& read, const MadeBadFileCase& row);
 
 }  // namespace codec_test
