@@ -83,11 +83,11 @@ Bytes PeerHeif(const std::string& options)
     return folder.Read("out.heif");
 }
 
-// The decoder configuration box (hvcC, av1C) renamed: the coded picture cannot be decoded without it.
-Bytes WithoutDecoderConfiguration(Bytes file, const std::string& box)
+// The first `from` in the file replaced by `to` (both four bytes: a box or item type).
+Bytes WithRenamedType(Bytes file, const std::string& from, const std::string& to)
 {
-    const auto at = std::search(file.begin(), file.end(), box.begin(), box.end());
-    if (at != file.end()) std::copy_n("xxxx", 4, at);
+    const auto at = std::search(file.begin(), file.end(), from.begin(), from.end());
+    if (at != file.end()) std::copy_n(to.begin(), 4, at);
     return file;
 }
 
@@ -108,10 +108,15 @@ Bytes WithClaimedSize(Bytes file, std::uint32_t width, std::uint32_t height)
 const MadeBadFileCase kBadCases[] = {
     {"heic_truncated", [] { return FirstHalf(PeerHeif("")); }, kCodecErrHeif},
     {"avif_truncated", [] { return FirstHalf(PeerHeif("-A")); }, kCodecErrHeif},
-    {"heic_without_decoder_configuration", [] { return WithoutDecoderConfiguration(PeerHeif(""), "hvcC"); }, kCodecErrHeif},
-    {"avif_without_decoder_configuration", [] { return WithoutDecoderConfiguration(PeerHeif("-A"), "av1C"); }, kCodecErrHeif},
+    {"heic_without_decoder_configuration", [] { return WithRenamedType(PeerHeif(""), "hvcC", "xxxx"); }, kCodecErrHeif},
+    {"avif_without_decoder_configuration", [] { return WithRenamedType(PeerHeif("-A"), "av1C", "xxxx"); }, kCodecErrHeif},
     {"heic_over_pixel_budget", [] { return WithClaimedSize(PeerHeif(""), 20000, 20000); }, kCodecErrOutOfMemory},
     {"avif_over_pixel_budget", [] { return WithClaimedSize(PeerHeif("-A"), 20000, 20000); }, kCodecErrOutOfMemory},
+    // What the installed library cannot decode is an unsupported format, not a damaged file.
+    {"coded_with_an_unknown_codec", [] { return WithRenamedType(PeerHeif(""), "hvc1", "vvc1"); }, kCodecErrUnsupportedFormat},
+    // libheif 1.15 mirrors 8-bit images only.
+    {"ten_bit_mirrored", [] { return PeerFolder().Run("avifenc -d 10 --imir 1 src.png out.avif >/dev/null && cat out.avif"); },
+     kCodecErrUnsupportedFormat},
     {"file_type_box_alone", [] { return BytesOf(std::string("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic", 24)); }, kCodecErrHeif},
 };
 
