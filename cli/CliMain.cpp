@@ -13,7 +13,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: lumatrine-cli convert [OPTIONS] INPUT...     convert pictures between 4:3 and 16:9\n"
     "       lumatrine-cli info [--json] FILE...          describe pictures\n"
-    "       lumatrine-cli transcode [--force] [--quality Q] [--subsample] [--progressive] INPUT OUTPUT\n"
+    "       lumatrine-cli transcode [--force] [--quality Q] [--subsample] [--progressive] [--lossless] INPUT OUTPUT\n"
     "                                                    rewrite a picture in another format\n"
     "Run 'lumatrine-cli convert --help' for the conversion options.\n";
 

@@ -15,7 +15,7 @@ const char* const kConvertHelp =
     "  -o, --output PATH    one INPUT: the output file, or an existing folder; several INPUTs: an\n"
     "                       existing folder. Default: each input's own folder. In a folder the name is\n"
     "                       the input's name + \"_16x9\" or \"_4x3\" + its extension when that format can\n"
-    "                       be written (.jpg .jpeg .png .bmp .tif .tiff .tga .psd .pcx), else \".jpg\".\n"
+    "                       be written (.jpg .jpeg .png .bmp .tif .tiff .tga .psd .pcx .webp), else \".jpg\".\n"
     "      --recipe FILE    settings from a recipe file (.lumrecipe); the options below override it\n"
     "      --to 16x9|4x3    direction: 16x9 = \"4:3 to 16:9\" (default), 4x3 = \"16:9 to 4:3\"\n"
     "      --ratio N        stretch/crop ratio 0..100: 0 stretches only (default), 100 crops only\n"
@@ -29,11 +29,12 @@ const char* const kConvertHelp =
     "                       pal (720 x 576 D1), original, or 0..3 (default wysiwyg)\n"
     "      --pan X,Y        crop window position in the spare width and height, each 0.0..1.0\n"
     "                       (default 0.5,0.5)\n"
-    "      --quality Q      JPEG quality 40..100 (default 92)\n"
+    "      --quality Q      JPEG and lossy WebP quality 40..100 (default 92)\n"
     "      --target-size BYTES  JPEG: the quality is chosen by the quality search so the file stays\n"
     "                       below BYTES (overrides --quality)\n"
     "      --subsample      JPEG: the encoder's default chroma subsampling instead of full chroma\n"
     "      --progressive    JPEG: a progressive file\n"
+    "      --lossless       WebP: lossless instead of lossy\n"
     "      --force          replace an existing output (default: an existing output fails that input)\n"
     "  -j, --jobs N         files converted at once (default: the number of cores)\n"
     "  -h, --help           this text\n"
@@ -52,14 +53,16 @@ bool ParseInt(const std::string& text, long long low, long long high, long long&
 bool TakesOption(OptionCommand command, const std::string& name)
 {
     if (command == OptionCommand::kConvert) return true;
-    return name == "--force" || name == "--quality" || name == "--subsample" || name == "--progressive";
+    return name == "--force" || name == "--quality" || name == "--subsample" || name == "--progressive" ||
+           name == "--lossless";
 }
 
 // The options that set a setting are the recipe's keys with "--" in front.
 bool IsSettingOption(const std::string& name)
 {
-    static constexpr std::array<const char*, 11> kSettingOptions = {"--to", "--ratio", "--mode", "--split", "--sharpen", "--format",
-                                                                    "--pan", "--quality", "--target-size", "--subsample", "--progressive"};
+    static constexpr std::array<const char*, 12> kSettingOptions = {"--to", "--ratio", "--mode", "--split", "--sharpen", "--format",
+                                                                    "--pan", "--quality", "--target-size", "--subsample", "--progressive",
+                                                                    "--lossless"};
     return std::find(kSettingOptions.begin(), kSettingOptions.end(), name) != kSettingOptions.end();
 }
 
@@ -122,8 +125,8 @@ std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>
         } else if (arg == "--recipe") {
             if (!value(text) || text.empty()) return bad("a recipe file is needed");
             recipe = text;
-        } else if (arg == "--subsample" || arg == "--progressive") {
-            // The two switches take no value here; in a recipe they are "yes" or "no".
+        } else if (arg == "--subsample" || arg == "--progressive" || arg == "--lossless") {
+            // The switches take no value here; in a recipe they are "yes" or "no".
             if (inlineValue) return bad("");
             settingOptions.push_back({arg, "yes"});
         } else if (IsSettingOption(arg)) {

@@ -20,7 +20,8 @@ struct ConvertOptions {
 };
 
 // Which command the arguments are for: "convert" takes every option; "transcode" only --force and the
-// JPEG writer's --quality, --subsample and --progressive, with the same meaning.
+// JPEG writer's --quality, --subsample and --progressive and the WebP writer's --lossless, with the same
+// meaning.
 enum class OptionCommand { kConvert, kTranscode };
 
 // Parses the arguments after the command's name. On a bad option or value returns nullopt with `error`

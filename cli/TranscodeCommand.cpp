@@ -12,7 +12,7 @@
 int RunTranscode(const std::vector<std::string>& args, std::ostream& /*out*/, std::ostream& err)
 {
     constexpr const char* kUsage =
-        "usage: lumatrine-cli transcode [--force] [--quality Q] [--subsample] [--progressive] INPUT OUTPUT\n";
+        "usage: lumatrine-cli transcode [--force] [--quality Q] [--subsample] [--progressive] [--lossless] INPUT OUTPUT\n";
     std::string error;
     const std::optional<ConvertOptions> options = ParseConvertOptions(args, error, OptionCommand::kTranscode);
     if (!options) {

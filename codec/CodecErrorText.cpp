@@ -32,6 +32,9 @@ const char* CodecErrorText(int code)
     case kCodecErrNoThreadState: return "the codec could not start on this thread";
     case kCodecErrPcdHeader: return "the Photo CD header could not be read";
     case kCodecErrPcdOverview: return "a Photo CD overview pack, not an image pack";
+    case kCodecErrWebp: return "the WebP data is damaged or of an unsupported kind";
+    case kCodecErrHeif: return "the HEIC or AVIF data is damaged or of an unsupported kind";
+    case kCodecErrUnsupportedFormat: return "unsupported format: no decoder for this kind of picture is installed";
     default: return "the picture could not be processed";
     }
 }

@@ -43,3 +43,6 @@ inline constexpr int kCodecErrNotWbmp = 53;
 inline constexpr int kCodecErrNoThreadState = 55;         // the calling thread's state could not be created
 inline constexpr int kCodecErrPcdHeader = 63;             // Photo CD header could not be read
 inline constexpr int kCodecErrPcdOverview = 64;           // a Photo CD overview pack, not an image pack
+inline constexpr int kCodecErrWebp = 65;                  // any libwebp decode or encode error
+inline constexpr int kCodecErrHeif = 66;                  // HEIC or AVIF data libheif cannot decode
+inline constexpr int kCodecErrUnsupportedFormat = 67;     // no decoder for this kind of picture is installed

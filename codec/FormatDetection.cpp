@@ -75,8 +75,43 @@ bool IsPcxHeader(const std::array<char, kLeadingBytes>& leading, std::size_t byt
     return byteAt(kPcxEncodingOffset) == kPcxRunLength && sampleSize && planes >= 1 && bits * planes <= 32;
 }
 
+// A brand of an ISO file: HEIC for the HEVC and general image brands, AVIF for the AV1 ones.
+CodecFormat BrandFormat(std::string_view brand)
+{
+    if (brand == "avif"sv || brand == "avis"sv) return CodecFormat::kAvif;
+    if (brand == "heic"sv || brand == "heix"sv || brand == "mif1"sv || brand == "msf1"sv) return CodecFormat::kHeic;
+    return CodecFormat::kUnknown;
+}
+
+// An ISO file starts with an "ftyp" box: its size, "ftyp", the major brand, a version, then compatible
+// brands up to the box's end. The major brand decides when it is an image brand; a general one (mif1,
+// msf1) or another major brand gives way to an AV1 brand among the compatible ones.
+CodecFormat MatchFileTypeBox(const std::array<char, kLeadingBytes>& leading, std::size_t bytesRead)
+{
+    constexpr std::size_t kBrandBytes = 4, kMajorBrandOffset = 8, kCompatibleOffset = 16;
+    if (bytesRead < kCompatibleOffset || std::string_view(leading.data() + 4, 4) != "ftyp"sv) return CodecFormat::kUnknown;
+    const auto byteAt = [&](std::size_t offset) { return static_cast<std::uint32_t>(static_cast<std::uint8_t>(leading[offset])); };
+    const std::size_t boxEnd = std::min<std::size_t>(bytesRead, byteAt(0) << 24 | byteAt(1) << 16 | byteAt(2) << 8 | byteAt(3));
+    const std::string_view majorBrand(leading.data() + kMajorBrandOffset, kBrandBytes);
+    const CodecFormat major = BrandFormat(majorBrand);
+    if (major == CodecFormat::kAvif || majorBrand == "heic"sv || majorBrand == "heix"sv) return major;
+    CodecFormat found = major;
+    for (std::size_t offset = kCompatibleOffset; offset + kBrandBytes <= boxEnd; offset += kBrandBytes) {
+        const CodecFormat compatible = BrandFormat(std::string_view(leading.data() + offset, kBrandBytes));
+        if (compatible == CodecFormat::kAvif) return compatible;
+        if (compatible != CodecFormat::kUnknown) found = compatible;
+    }
+    return found;
+}
+
 CodecFormat MatchSignature(const std::array<char, kLeadingBytes>& leading, std::size_t bytesRead)
 {
+    // Both begin with bytes (a RIFF size, an ISO box size) that the rows below could take for WBMP's zeros.
+    constexpr std::size_t kRiffFormOffset = 8;
+    if (bytesRead >= kRiffFormOffset + 4 && std::string_view(leading.data(), 4) == "RIFF"sv &&
+        std::string_view(leading.data() + kRiffFormOffset, 4) == "WEBP"sv)
+        return CodecFormat::kWebp;
+    if (const CodecFormat iso = MatchFileTypeBox(leading, bytesRead); iso != CodecFormat::kUnknown) return iso;
     for (const Signature& row : kSignatures) {
         if (row.pattern.empty() || row.offset + row.pattern.size() > bytesRead) continue;
         if (std::string_view(leading.data() + row.offset, row.pattern.size()) != row.pattern) continue;

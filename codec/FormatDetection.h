@@ -1,5 +1,6 @@
 #pragma once
-// Format detection: which image format a source holds, judged by its leading bytes, a few fixed-offset
+// Format detection: which image format a source holds, judged by its leading bytes (WebP's RIFF form and
+// the brands of an ISO "ftyp" box first), a few fixed-offset
 // signatures (PCX's two bytes only with a header a PCX reader can decode), the file name's extension for
 // the two formats without a reliable signature (WBMP, TGA), the TGA 2.0 footer and the Photo CD image
 // pack's sector signature.
@@ -30,6 +31,9 @@ enum class CodecFormat : int {
     kJpeg2000 = 17,         // JP2 file, or a codestream at offset 0
     kJpeg2000At4 = 18,      // codestream at offset 4
     kOleCompound = 19,
+    kWebp = 20,             // "RIFF", a size, "WEBP"
+    kHeic = 21,             // an ISO "ftyp" box naming heic, heix, mif1 or msf1
+    kAvif = 22,             // an ISO "ftyp" box naming avif or avis
 };
 
 // The format of the source from its current position on; kUnknown when nothing matches or on failure.

@@ -17,9 +17,11 @@ std::string Lower(std::string text)
 
 bool HasPictureExtension(const std::string& path)
 {
-    static constexpr std::array<const char*, 8> kExtensions = {".jpg", ".bmp", ".png", ".pcd", ".tga", ".tif", ".pcx", ".psd"};
-    if (path.size() < 4) return false;
-    const std::string tail = Lower(path.substr(path.size() - 4));
+    static constexpr std::array<const char*, 12> kExtensions = {".jpg", ".bmp", ".png",  ".pcd",  ".tga",  ".tif",
+                                                                ".pcx", ".psd", ".webp", ".heic", ".heif", ".avif"};
+    const std::size_t dot = path.find_last_of("./");
+    if (dot == std::string::npos || path[dot] != '.') return false;
+    const std::string tail = Lower(path.substr(dot));
     return std::any_of(kExtensions.begin(), kExtensions.end(), [&](const char* extension) { return tail == extension; });
 }
 

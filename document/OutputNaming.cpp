@@ -30,8 +30,8 @@ ProposedName ProposeOutputName(const std::string& pathName, const std::string& t
 
 bool HasWriterForExtension(const std::string& lowerCaseExtension)
 {
-    static constexpr std::array<const char*, 9> kWritable = {".jpg", ".jpeg", ".png", ".bmp", ".tif",
-                                                             ".tiff", ".tga", ".psd", ".pcx"};
+    static constexpr std::array<const char*, 10> kWritable = {".jpg", ".jpeg", ".png", ".bmp", ".tif",
+                                                              ".tiff", ".tga", ".psd", ".pcx", ".webp"};
     return std::any_of(kWritable.begin(), kWritable.end(),
                        [&](const char* extension) { return lowerCaseExtension == extension; });
 }

@@ -91,6 +91,7 @@ std::vector<SettingLine> SettingLines(const ConversionSettings& settings, const 
         {"target-size", jpeg.targetBytes > 0 ? std::to_string(jpeg.targetBytes) : "off"},
         {"subsample", jpeg.fullChroma ? "no" : "yes"},
         {"progressive", jpeg.progressive ? "yes" : "no"},
+        {"lossless", jpeg.lossless ? "yes" : "no"},
     };
 }
 
@@ -188,6 +189,9 @@ std::string ApplySettingText(const std::string& key, const std::string& value, C
     } else if (key == "progressive") {
         if (!ParseYesNo(value, yes)) return "yes or no";
         jpeg.progressive = yes;
+    } else if (key == "lossless") {
+        if (!ParseYesNo(value, yes)) return "yes or no";
+        jpeg.lossless = yes;
     } else {
         return "unknown setting";
     }
@@ -282,7 +286,7 @@ std::string ConvertCommandLine(const ConversionSettings& settings, const JpegCho
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].value == defaults[i].value) continue;
         command += " --" + lines[i].key;
-        // The two switches are flags on the command line: present means yes.
+        // The yes-or-no switches are flags on the command line: present means yes.
         if (lines[i].value != "yes") command += " " + ShellQuoted(lines[i].value);
     }
     if (!input.empty()) command += " " + (input[0] == '-' ? "-- " : std::string()) + ShellQuoted(input);

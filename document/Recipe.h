@@ -15,6 +15,7 @@
 //   target-size = off          off, or a JPEG size in bytes the quality search aims below
 //   subsample = no             yes: the encoder's default chroma subsampling
 //   progressive = no           yes: a progressive JPEG
+//   lossless = no              yes: a lossless WebP (else lossy at the quality)
 //
 // A key left out keeps its default. A recipe is applied whole or not at all: an unknown key, a repeated
 // key, a value out of range or a line without "=" refuses the recipe with a message naming the line,

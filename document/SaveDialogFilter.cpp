@@ -8,13 +8,14 @@ struct FilterEntry {
     const char* type;
     const char* entry;
 };
-constexpr std::array<FilterEntry, 6> kEntries = {{
+constexpr std::array<FilterEntry, 7> kEntries = {{
     {"*.png", "Portable Graphics (*.png)|*.png|"},
     {"*.jpg", "JPG File (*.jpg)|*.jpg|"},
     {"*.bmp", "Windows Bitmap (*.bmp)|*.bmp|"},
     {"*.psd", "Adobe Photoshop (*.psd)|*.psd|"},
     {"*.tif", "Tif File (*.tif)|*.tif|"},
     {"*.tga", "Targa File (*.tga)|*.tga|"},
+    {"*.webp", "WebP Image (*.webp)|*.webp|"},
 }};
 
 }  // namespace
@@ -23,7 +24,10 @@ std::string DefaultSaveType(const std::string& sourceExtension)
 {
     if (sourceExtension.empty()) return "*.jpg";
     const std::string type = "*" + sourceExtension;
-    return type == "*.gif" ? "*.jpg" : type;
+    // Formats read but never written propose JPEG.
+    for (const char* readOnly : {"*.gif", "*.heic", "*.heif", "*.avif"})
+        if (type == readOnly) return "*.jpg";
+    return type;
 }
 
 std::string SaveDialogFilter(const std::string& defaultType)

@@ -3,7 +3,8 @@
 
 #include <string>
 
-// "*" + the source extension ("*.tif"), or "*.jpg" when there is none or it is ".gif".
+// "*" + the source extension ("*.tif"), or "*.jpg" when there is none or it is ".gif", ".heic", ".heif" or
+// ".avif" (formats that are read but not written).
 std::string DefaultSaveType(const std::string& sourceExtension);
 // The filter string, the default type's entry first ("Portable Graphics (*.png)|*.png|..." ending in
 // "|"); a type without its own entry comes first as "Last File Extension (*.tif)|*.tif|".

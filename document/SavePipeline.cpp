@@ -18,6 +18,7 @@ int WriteOutputImage(CRasterImage& output, const std::string& path, const JpegCh
     output.jpegQuality = searchQuality ? SuggestQuality(output, jpeg.fullChroma, jpeg.targetBytes, nullptr) : jpeg.quality;
     output.jpegFullChroma = jpeg.fullChroma ? 1 : 0;
     output.jpegProgressive = jpeg.progressive;
+    output.webpLossless = jpeg.lossless;
     return output.Save(path.c_str());
 }
 

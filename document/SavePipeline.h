@@ -12,12 +12,13 @@
 class CConversion;
 class CRasterImage;
 
-// The JPEG settings a save writes with.
+// The JPEG settings a save writes with; a WebP file takes the quality too.
 struct JpegChoice {
     int quality = 92;              // 40..100
     bool fullChroma = true;        // "Enhanced Sampling": every component sampled 1 x 1
     bool progressive = false;
     std::int64_t targetBytes = 0;  // when positive, the quality is the one suggested for this file size
+    bool lossless = false;         // WebP: lossless instead of lossy at `quality`
 };
 
 // Squeezes the output for saving; true when it changed (RestoreDisplayOutput must follow).

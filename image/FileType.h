@@ -1,6 +1,6 @@
 #pragma once
 // File types: a file format together with the bit depth its pixels are read at. Loading, saving and
-// format detection speak of files by these ids (0..21).
+// format detection speak of files by these ids (0..24; 21 is "none or unknown").
 
 enum FileType : int {
     kFileJpeg = 0,          // colour JPEG, read at 24 bits
@@ -25,6 +25,9 @@ enum FileType : int {
     kFileBmpMono = 19,
     kFilePhotoCd = 20,
     kFileUnknown = 21,
+    kFileWebp = 22,         // read at 24 bits; written lossy or lossless
+    kFileHeic = 23,         // read only
+    kFileAvif = 24,         // read only
 };
 
 // The format's name for people: "JPEG", "BMP", ... ("unknown" for kFileUnknown).

@@ -128,7 +128,8 @@ public:
     std::uint32_t saveResolutionUnit = 1;
     std::uint32_t tiffCompression = 1;
     std::int32_t jpegFullChroma = 1;
-    std::int32_t jpegQuality = 75;
+    std::int32_t jpegQuality = 75;  // also the quality of lossy WebP files
+    bool webpLossless = false;
     std::int32_t decodeHintWidth = 0;
     std::int32_t decodeHintHeight = 0;
     std::uint32_t fileWidth = 0;

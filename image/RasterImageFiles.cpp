@@ -6,6 +6,7 @@
 #include "codec/CodecThreadState.h"
 #include "codec/FormatDetection.h"
 #include "codec/formats/BmpCoder.h"
+#include "codec/formats/HeifCoder.h"
 #include "codec/formats/JpegCoder.h"
 #include "codec/formats/MetafileCoder.h"
 #include "codec/formats/PcdCoder.h"
@@ -15,6 +16,7 @@
 #include "codec/formats/TgaCoder.h"
 #include "codec/formats/TiffCoder.h"
 #include "codec/formats/WbmpCoder.h"
+#include "codec/formats/WebpCoder.h"
 #include "image/FileType.h"
 #include "platform/FileReplace.h"
 
@@ -41,7 +43,14 @@ constexpr ExtensionType kExtensions[] = {
     {".bmp", kFileBmp},  {".wbmp", kFileWbmp}, {".wbm", kFileWbmp}, {".tga", kFileTga}, {".jpeg", kFileJpeg},
     {".jpg", kFileJpeg}, {".tif", kFileTiff},  {".tiff", kFileTiff}, {".pcx", kFilePcx}, {".png", kFilePng},
     {".wmf", kFileWmf},  {".emf", kFileEmf},   {".psd", kFilePsd},
+    {".webp", kFileWebp}, {".heic", kFileHeic}, {".heif", kFileHeic}, {".avif", kFileAvif},
 };
+
+// Types read but never written.
+bool HasWriter(int type)
+{
+    return type != kFileUnknown && type != kFileHeic && type != kFileAvif;
+}
 
 // JPEG decode scale from the decode hints: the largest of 1/8, 1/4, 1/2 that still gives a picture
 // larger than the hints in both directions; 1 without hints.
@@ -82,6 +91,9 @@ const char* FileTypeName(int type)
     case kFilePsd: case kFilePsdPalette: return "PSD";
     case kFileWbmp: return "WBMP";
     case kFilePhotoCd: return "Photo CD";
+    case kFileWebp: return "WebP";
+    case kFileHeic: return "HEIC";
+    case kFileAvif: return "AVIF";
     default: return "unknown";
     }
 }
@@ -148,6 +160,9 @@ int CRasterImage::LoadFrom(CodecIOHandle* source, int type)
     case kFileTga: buffer = CodecReadTga(source, &readWidth, &readHeight, 24, nullptr, 0); break;
     case kFilePsd: buffer = CodecReadPsd(source, &readWidth, &readHeight, 24, nullptr, 0); break;
     case kFilePhotoCd: buffer = CodecReadPcd(source, &readWidth, &readHeight, kPhotoCdBaseResolution, 0); break;
+    case kFileWebp: buffer = CodecReadWebp(source, &readWidth, &readHeight, 0); break;
+    case kFileHeic:
+    case kFileAvif: buffer = CodecReadHeif(source, &readWidth, &readHeight, 0); break;
     case kFileBmpPalette:
     case kFileBmpMono:
     case kFilePcxPalette:
@@ -260,6 +275,9 @@ int CRasterImage::DetectStreamType(CodecIOHandle* source, const char* path)
     case CodecFormat::kTga: family = kFileTga; break;
     case CodecFormat::kPhotoCdOverview:
     case CodecFormat::kPhotoCdImage: family = kFilePhotoCd; break;
+    case CodecFormat::kWebp: family = kFileWebp; break;
+    case CodecFormat::kHeic: family = kFileHeic; break;
+    case CodecFormat::kAvif: family = kFileAvif; break;
     default: family = TypeFromExtension(path); break;
     }
     CodecSeek(source, 0, kCodecSeekStart);
@@ -330,7 +348,7 @@ int CRasterImage::Save(const char* path) const
     if (!HasPixels()) return kImageErrNoPixels;
     // An extension without a writer is refused before anything is created.
     const int type = TypeFromExtension(path);
-    if (type == kFileUnknown) return kImageErrNoPixels;
+    if (!HasWriter(type)) return kImageErrNoPixels;
 
     const std::string target(path);
     const std::string temporary = platform::CreateTemporaryBeside(target);
@@ -383,6 +401,9 @@ int CRasterImage::Save(const char* path) const
     case kFileWmf: written = CodecWriteWmf(sink, colour.pixels, w, h, 1); break;
     case kFileEmf: written = CodecWriteEmf(sink, colour.pixels, w, h, 0); break;
     case kFilePsd: written = CodecWritePsd(sink, colour.pixels, w, h, 24, nullptr, 0); break;
+    case kFileWebp:
+        written = CodecWriteWebp(sink, colour.pixels, w, h, w * 3, jpegQuality, webpLossless ? kWebpWriteLossless : 0);
+        break;
     case kFileWbmp: {
         CRasterImage mono;
         ConvertToMono8(mono, monoThreshold);

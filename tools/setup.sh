@@ -11,6 +11,7 @@ LUMATRINE_PACKAGES=(
   libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev fonts-dejavu-core
+  libwebp-dev libheif-dev
 )
 
 lumatrine_install_packages() {

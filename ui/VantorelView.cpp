@@ -241,9 +241,9 @@ void CVantorelView::NotifySourceRegion()
 
 bool CVantorelView::IsDroppableFile(const QString& path)
 {
-    const QString ending = path.right(4).toLower();
-    for (const char* accepted : {".jpg", ".png", ".bmp", ".tif", ".tga", ".pcx"})
-        if (ending == QLatin1String(accepted)) return true;
+    const QString name = path.toLower();
+    for (const char* accepted : {".jpg", ".png", ".bmp", ".tif", ".tga", ".pcx", ".webp", ".heic", ".heif", ".avif"})
+        if (name.endsWith(QLatin1String(accepted))) return true;
     return false;
 }
 

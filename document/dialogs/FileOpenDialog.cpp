@@ -8,10 +8,12 @@
 namespace {
 
 constexpr const char* kOpenFilter =
-    "All Supported Image Files|*.BMP;*.JPG;*.PCX;*.PNG;*.TGA;*.TIF;*.PSD;*.PCD|PNG Files (*.PNG)|*.PNG|"
+    "All Supported Image Files|*.BMP;*.JPG;*.PCX;*.PNG;*.TGA;*.TIF;*.PSD;*.PCD;*.WEBP;*.HEIC;*.HEIF;*.AVIF|"
+    "PNG Files (*.PNG)|*.PNG|"
     "JPEG Files (*.JPG)|*.JPG|Windows BMP Files (*.BMP)|*.BMP|ZSoft PCX Files (*.PCX)|*.PCX|"
     "Targa TGA Files (*.TGA)|*.TGA|TIFF Files (*.TIF)|*.TIF|Adobe Photoshop (*.PSD)|*.PSD|"
-    "Kodak PhotoCD (*.PCD)|*.PCD|Metafile (*.WMF)|*.WMF|Metafile (*.EMF)|*.EMF|All files (*.*)|*.*||";
+    "Kodak PhotoCD (*.PCD)|*.PCD|WebP Files (*.WEBP)|*.WEBP|HEIC Files (*.HEIC *.HEIF)|*.HEIC;*.HEIF|"
+    "AVIF Files (*.AVIF)|*.AVIF|Metafile (*.WMF)|*.WMF|Metafile (*.EMF)|*.EMF|All files (*.*)|*.*||";
 
 }  // namespace
 

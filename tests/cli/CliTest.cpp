@@ -75,6 +75,7 @@ TEST(Cli, UsageErrorsExitWithTwo)
         {"transcode", "only-one"},
         {"transcode", "--quality", "101", "a.png", "b.jpg"},
         {"transcode", "--ratio", "50", "a.png", "b.jpg"},
+        {"transcode", "--lossless=yes", "a.png", "b.webp"},
     };
     for (const auto& args : cases) {
         const CliRun run = RunCommand(args);
@@ -88,7 +89,7 @@ TEST(Cli, ConvertHelpExplainsEveryOption)
     const CliRun run = RunCommand({"convert", "--help"});
     EXPECT_EQ(run.exitCode, 0);
     for (const char* option : {"--output", "--to", "--ratio", "--mode", "--split", "--sharpen", "--format", "--pan",
-                               "--quality", "--target-size", "--subsample", "--progressive", "--force", "--jobs", "--recipe"})
+                               "--quality", "--target-size", "--subsample", "--progressive", "--lossless", "--force", "--jobs", "--recipe"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 
@@ -213,6 +214,38 @@ TEST(Cli, TranscodeWritesJpegWithTheProgramsSettings)
         ASSERT_EQ(run.exitCode, 0) << c.file << ": " << run.err;
         EXPECT_EQ(RunPeer("identify -format '%Q %[jpeg:sampling-factor] %[interlace]' '" + folder.File(c.file) + "'"), c.want);
     }
+}
+
+// WebP is written lossy at --quality or lossless with --lossless, by transcode and convert alike; a WebP
+// input converts to a WebP beside it, and info names the format.
+TEST(Cli, WebpIsWrittenLossyOrLossless)
+{
+    TempFolder folder;
+    const std::string input = WritePicture(folder, "w.png", 64, 48);
+    const auto format = [&](const char* file) {
+        const std::string text = RunPeer("webpinfo '" + folder.File(file) + "'");
+        return text.find("Format: Lossless") != std::string::npos ? "lossless"
+               : text.find("Format: Lossy") != std::string::npos  ? "lossy"
+                                                                   : "?";
+    };
+    ASSERT_EQ(RunCommand({"transcode", "--lossless", input, folder.File("exact.webp")}).exitCode, 0);
+    ASSERT_EQ(RunCommand({"transcode", "--quality", "50", input, folder.File("q50.webp")}).exitCode, 0);
+    ASSERT_EQ(RunCommand({"transcode", input, folder.File("q92.webp")}).exitCode, 0);
+    EXPECT_STREQ(format("exact.webp"), "lossless");
+    EXPECT_STREQ(format("q50.webp"), "lossy");
+    EXPECT_LT(std::filesystem::file_size(folder.File("q50.webp")), std::filesystem::file_size(folder.File("q92.webp")));
+    CRasterImage original, copy;
+    ASSERT_EQ(original.Load(input.c_str()), kImageOk);
+    ASSERT_EQ(copy.Load(folder.File("exact.webp").c_str()), kImageOk);
+    ASSERT_EQ(copy.width, 64u);
+    EXPECT_EQ(std::memcmp(original.Pixels(), copy.Pixels(), 64 * 48 * 3), 0);
+
+    const CliRun convert = RunCommand({"convert", "--lossless", folder.File("exact.webp")});
+    ASSERT_EQ(convert.exitCode, 0) << convert.err;
+    EXPECT_STREQ(format("exact_16x9.webp"), "lossless");
+
+    const CliRun info = RunCommand({"info", folder.File("q50.webp")});
+    EXPECT_NE(info.out.find("type 22 (WebP), 64 x 48"), std::string::npos) << info.out;
 }
 
 namespace {

@@ -40,6 +40,9 @@ const NamingCase kNamingCases[] = {
     {"nothing_open", "", false, "Untitled_16x9", "*.jpg", "JPG File (*.jpg)|*.jpg|"},
     {"png_source", "/pics/a.png", false, "a_16x9", "*.png", "Portable Graphics (*.png)|*.png|JPG File"},
     {"bmp_source", "/pics/a.BMP", true, "a_4x3", "*.bmp", "Windows Bitmap (*.bmp)|*.bmp|Portable Graphics"},
+    {"webp_source", "/pics/a.webp", false, "a_16x9", "*.webp", "Last File Extension (*.webp)|*.webp|Portable Graphics"},
+    {"heic_source_gets_jpeg", "/phone/IMG_0001.HEIC", false, "IMG_0001_16x9", "*.jpg", "JPG File (*.jpg)|*.jpg|"},
+    {"avif_source_gets_jpeg", "/pics/a.avif", false, "a_16x9", "*.jpg", "JPG File (*.jpg)|*.jpg|"},
 };
 INSTANTIATE_TEST_SUITE_P(Document, SaveNaming, testing::ValuesIn(kNamingCases),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -48,7 +51,8 @@ TEST(SaveNamingRules, TitleIsCutBeforeCharactersANameCannotCarry)
 {
     EXPECT_EQ(ProposeOutputName("", "My picture#2", false).name, "My_16x9");
     EXPECT_EQ(SaveDialogFilter("*.psd"), "Adobe Photoshop (*.psd)|*.psd|Portable Graphics (*.png)|*.png|JPG File (*.jpg)|*.jpg|"
-                                         "Windows Bitmap (*.bmp)|*.bmp|Tif File (*.tif)|*.tif|Targa File (*.tga)|*.tga||");
+                                         "Windows Bitmap (*.bmp)|*.bmp|Tif File (*.tif)|*.tif|Targa File (*.tga)|*.tga|"
+                                         "WebP Image (*.webp)|*.webp||");
 }
 
 class NeighbourFolder : public testing::Test {
@@ -85,6 +89,15 @@ TEST_F(NeighbourFolder, StepsAndStopsAtBothEnds)
             EXPECT_EQ(result.path, folder.File(c.next)) << c.current;
         }
     }
+}
+
+TEST(NeighbourFiles, WebpHeicAndAvifAreSteppedThrough)
+{
+    TempFolder folder;
+    for (const char* name : {"p.webp", "q.HEIC", "r.avif", "s.heif", "t.jpg", "u.txt", "v.webpx", "wwebp"}) folder.Write(name);
+    const std::vector<std::string> want = {folder.File("p.webp"), folder.File("q.HEIC"), folder.File("r.avif"),
+                                           folder.File("s.heif"), folder.File("t.jpg")};
+    EXPECT_EQ(ListNeighbourFiles(folder.File("t.jpg")), want);
 }
 
 TEST_F(NeighbourFolder, AnOutputOpenedByHandStaysInTheList)

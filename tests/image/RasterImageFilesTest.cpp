@@ -67,6 +67,10 @@ const LoadCase kLoadCases[] = {
     {"pcx_palette", "a.pcx", "-type Palette", kFilePcxPalette, 24},
     {"psd_rgb", "a.psd", "-type TrueColor", kFilePsd, 24},
     {"wbmp", "a.wbmp", "-monochrome", kFileWbmp, 24},
+    {"webp_lossy", "a.webp", "-quality 80", kFileWebp, 24},
+    {"webp_lossless", "a.webp", "-define webp:lossless=true", kFileWebp, 24},
+    {"heic", "a.heic", "", kFileHeic, 24},
+    {"avif", "a.avif", "", kFileAvif, 24},
 };
 INSTANTIATE_TEST_SUITE_P(Image, LoadTable, testing::ValuesIn(kLoadCases),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -101,13 +105,17 @@ TEST(ImageFiles, ExtensionsChooseTheWriterCaseInsensitively)
     const struct { const char* path; int type; } cases[] = {
         {"x.JPG", kFileJpeg}, {"x.jpeg", kFileJpeg}, {"dir.v2/x.TIFF", kFileTiff}, {"x.wbm", kFileWbmp},
         {"x.gif", kFileUnknown}, {"noext", kFileUnknown}, {"dir.d/noext", kFileUnknown}, {"x.tga", kFileTga},
+        {"x.WebP", kFileWebp}, {"x.heic", kFileHeic}, {"x.HEIF", kFileHeic}, {"x.avif", kFileAvif},
     };
     for (const auto& c : cases) EXPECT_EQ(CRasterImage::TypeFromExtension(c.path), c.type) << c.path;
     TempFolder folder;
     CRasterImage image;
     ASSERT_EQ(image.Create(8, 8, 24), kImageOk);
-    EXPECT_EQ(image.Save(folder.File("x.gif").c_str()), kImageErrNoPixels);
-    EXPECT_FALSE(std::filesystem::exists(folder.File("x.gif"))) << "no empty file is left";
+    // Formats without a writer, read-only ones included.
+    for (const char* name : {"x.gif", "x.heic", "x.avif"}) {
+        EXPECT_EQ(image.Save(folder.File(name).c_str()), kImageErrNoPixels) << name;
+        EXPECT_FALSE(std::filesystem::exists(folder.File(name))) << "no empty file is left";
+    }
     EXPECT_EQ(std::filesystem::is_empty(folder.Path()), true);
 }
 
@@ -196,4 +204,31 @@ TEST(ImageFiles, SavedFilesRecordThreeHundredDotsWithoutAUnit)
     EXPECT_EQ(RunPeer("identify -format '%x %y %U' '" + folder.File("d.tif") + "'"), "300 300 Undefined");
     // Only the markers the JPEG writer makes itself: the JFIF header, no comment or other application data.
     EXPECT_EQ(RunPeer("identify -format '%c' '" + folder.File("d.jpg") + "'"), "");
+}
+
+TEST(ImageFiles, WebpIsWrittenAtTheJpegQualityOrLosslessAndFoundByItsContent)
+{
+    TempFolder folder;
+    CRasterImage image;
+    ASSERT_EQ(image.Create(24, 16, 24), kImageOk);
+    for (std::uint32_t i = 0; i < 24 * 16 * 3; ++i) image.Pixels()[i] = static_cast<std::uint8_t>(i * 7 + i / 5);
+
+    image.webpLossless = true;
+    ASSERT_EQ(image.Save(folder.File("exact.webp").c_str()), kImageOk);
+    EXPECT_NE(RunPeer("webpinfo '" + folder.File("exact.webp") + "'").find("Format: Lossless"), std::string::npos);
+    // Named as a JPEG, the file is still read as what it holds.
+    std::filesystem::rename(folder.File("exact.webp"), folder.File("exact.jpg"));
+    EXPECT_EQ(CRasterImage::DetectFileType(folder.File("exact.jpg").c_str()), kFileWebp);
+    CRasterImage reloaded;
+    ASSERT_EQ(reloaded.Load(folder.File("exact.jpg").c_str()), kImageOk);
+    ASSERT_EQ(reloaded.width, 24u);
+    EXPECT_EQ(std::memcmp(reloaded.Pixels(), image.Pixels(), 24 * 16 * 3), 0);
+
+    image.webpLossless = false;
+    image.jpegQuality = 40;
+    ASSERT_EQ(image.Save(folder.File("low.webp").c_str()), kImageOk);
+    image.jpegQuality = 100;
+    ASSERT_EQ(image.Save(folder.File("high.webp").c_str()), kImageOk);
+    EXPECT_NE(RunPeer("webpinfo '" + folder.File("low.webp") + "'").find("Format: Lossy"), std::string::npos);
+    EXPECT_LT(std::filesystem::file_size(folder.File("low.webp")), std::filesystem::file_size(folder.File("high.webp")));
 }

@@ -338,6 +338,9 @@ TEST_F(ViewTest, DroppedFilesOpenByTheirEnding)
         {{folder.filePath("scan.tiff")}, {}},
         {{folder.filePath("first.Png"), jpeg, folder.filePath("third.bmp")}, folder.filePath("first.Png")},
         {{folder.filePath("notes.txt"), jpeg}, {}},                // only the first file counts
+        {{folder.filePath("web.webp")}, folder.filePath("web.webp")},
+        {{folder.filePath("phone.HEIC")}, folder.filePath("phone.HEIC")},
+        {{folder.filePath("still.avif")}, folder.filePath("still.avif")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.names.front().toStdString());

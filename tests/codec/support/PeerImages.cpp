@@ -203,8 +203,31 @@ PeerFile MakePeerFile(const std::string& command, const std::string& outputName,
     return {RunCommand("cat " + Quoted(output)), decode(output)};
 }
 
+PeerFolder::PeerFolder() : source_("src.ppm")
+{
+    source_.Write(ToPpm(TestPicture(13, 7)));
+    Run("convert src.ppm src.png && convert src.ppm -alpha set -channel A -fx i/w +channel PNG32:alpha.png");
+}
+
+Bytes PeerFolder::Run(const std::string& command) const
+{
+    return RunCommand("cd " + Quoted(source_.Path().parent_path()) + " && " + command);
+}
+
+Bytes PeerFolder::Read(const std::string& name) const
+{
+    return RunCommand("cat " + Quoted(source_.Path().parent_path() / name));
+}
+
 void PrintTo(const PeerCase& row, std::ostream* out) { *out << row.name; }
 void PrintTo(const BadFileCase& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const MadeBadFileCase& row, std::ostream* out) { *out << row.name; }
+
+Bytes FirstHalf(Bytes file)
+{
+    file.resize(file.size() / 2);
+    return file;
+}
 
 void ExpectDecodesAsPeer(const ReaderCall& read, const PeerFile& file, bool indexed)
 {
@@ -217,11 +240,24 @@ void ExpectDecodesAsPeer(const ReaderCall& read, const PeerFile& file, bool inde
     EXPECT_EQ(ExpandIndices(indices.pixels.data(), indices.width, indices.height, indices.palette.data()), file.want);
 }
 
+void ExpectCloseToPeer(const Decoded& ours, const RgbImage& want, int tolerance)
+{
+    ASSERT_EQ(ours.error, kCodecOk);
+    ASSERT_EQ(ours.width, want.width);
+    ASSERT_EQ(ours.height, want.height);
+    EXPECT_LE(MaxDifference(ours.pixels, want.rgb), tolerance);
+}
+
 void ExpectRefused(const ReaderCall& read, const BadFileCase& row)
 {
     const Decoded decoded = ReadWith(read, row.file, row.bits);
     EXPECT_TRUE(decoded.pixels.empty());
     EXPECT_EQ(decoded.error, row.want);
+}
+
+void ExpectRefused(const ReaderCall& read, const MadeBadFileCase& row)
+{
+    ExpectRefused(read, BadFileCase{row.name, row.make(), 24, row.want});
 }
 
 }  // namespace codec_test

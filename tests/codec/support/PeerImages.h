@@ -84,6 +84,19 @@ using PeerDecoder = std::function<RgbImage(const std::filesystem::path&)>;
 PeerDecoder NetpbmDecoder(const std::string& program);
 PeerFile MakePeerFile(const std::string& command, const std::string& outputName, const PeerDecoder& decode);
 
+// A fresh folder holding src.png (TestPicture(13, 7)) and alpha.png (the same with its alpha rising from
+// left to right), where the peers of a table row write and decode their files.
+class PeerFolder {
+public:
+    PeerFolder();
+    // Runs a shell command in the folder and returns its standard output; throws when it fails.
+    Bytes Run(const std::string& command) const;
+    Bytes Read(const std::string& name) const;
+
+private:
+    TempFile source_;
+};
+
 // A row of a peer-file table: how the peer writes out.<ext> from src.ppm, and whether the file is
 // indexed, so that it is also read at 8 bits through its palette.
 struct PeerCase {
@@ -102,9 +115,22 @@ struct BadFileCase {
 };
 void PrintTo(const BadFileCase& row, std::ostream* out);
 
+// The same for files the peers make when the test runs, read at 24 bits.
+struct MadeBadFileCase {
+    const char* name;
+    std::function<Bytes()> make;
+    int want;
+};
+void PrintTo(const MadeBadFileCase& row, std::ostream* out);
+// The first half of a file.
+Bytes FirstHalf(Bytes file);
+
 // Our read at 24 bits, and at 8 bits for indexed files, equals the peer's decode.
 void ExpectDecodesAsPeer(const ReaderCall& read, const PeerFile& file, bool indexed);
+// A successful read of the peer's size whose samples are at most `tolerance` from the peer's.
+void ExpectCloseToPeer(const Decoded& ours, const RgbImage& want, int tolerance);
 // Our read of a malformed file leaves the row's code and no pixels.
 void ExpectRefused(const ReaderCall& read, const BadFileCase& row);
+void ExpectRefused(const ReaderCall& read, const MadeBadFileCase& row);
 
 }  // namespace codec_test

@@ -26,10 +26,10 @@
 namespace {
 
 const QStringList kOpenFilters = {
-    "All Supported Image Files (*.BMP *.JPG *.PCX *.PNG *.TGA *.TIF *.PSD *.PCD)",
+    "All Supported Image Files (*.BMP *.JPG *.PCX *.PNG *.TGA *.TIF *.PSD *.PCD *.WEBP *.HEIC *.HEIF *.AVIF)",
     "PNG Files (*.PNG)", "JPEG Files (*.JPG)", "Windows BMP Files (*.BMP)", "ZSoft PCX Files (*.PCX)",
     "Targa TGA Files (*.TGA)", "TIFF Files (*.TIF)", "Adobe Photoshop (*.PSD)", "Kodak PhotoCD (*.PCD)",
-    "Metafile (*.WMF)", "Metafile (*.EMF)", "All files (*.*)",
+    "WebP Files (*.WEBP)", "HEIC Files (*.HEIC *.HEIF)", "AVIF Files (*.AVIF)", "Metafile (*.WMF)", "Metafile (*.EMF)", "All files (*.*)",
 };
 
 // Puts `name` into a file dialog's name field and presses Enter.
