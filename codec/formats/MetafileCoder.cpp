@@ -42,6 +42,7 @@ int ErrorFor(platform::MetafileStatus status)
     case platform::MetafileStatus::kBadWindowsHeader: return kCodecErrWinMetafileBits;
     case platform::MetafileStatus::kNoSurface: return kCodecErrBitmapCreate;
     case platform::MetafileStatus::kNotMetafile:
+    case platform::MetafileStatus::kNoPlayer:
     case platform::MetafileStatus::kBadEnhancedHeader: return kCodecErrMetafileRead;
     }
     return kCodecErrMetafileRead;
