@@ -13,7 +13,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
+#include <csignal>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <random>
 #include <sstream>
 
@@ -239,20 +242,41 @@ codec_test::Bytes TextMetafile(int seed)
     return wmf.Placeable(0, 0, 200, 100, 96);
 }
 
+// An enhanced metafile: a font of its own and a line of text.
+codec_test::Bytes TextEnhancedMetafile(int seed)
+{
+    constexpr std::uint32_t kEmrSelectObject = 37, kEmrExtCreateFont = 82, kEmrExtTextOutW = 84;
+    const std::u16string text = u"Enhanced " + std::u16string(1, static_cast<char16_t>(u'0' + seed));
+    codec_test::Bytes face = codec_test::Utf16(u"DejaVu Sans");
+    face.resize(64, 0);
+    const std::int32_t one = codec_test::FloatBits(1);
+    // The text record: no bounds, scales of 1, the reference point, the count, the text right after the
+    // record's 76 fixed bytes, no options, no box and no spacing table.
+    return codec_test::EmfBuilder()
+        .Record(kEmrExtCreateFont, {3, -24, 0, 0, 0, 700, 0, 0}, face)
+        .Record(kEmrSelectObject, {3})
+        .Record(kEmrExtTextOutW, {0, 0, 0, 0, 1, one, one, 10, 20, static_cast<std::int32_t>(text.size()), 76, 0, 0, 0, 0, 0, 0},
+                codec_test::Utf16(text))
+        .Build(0, 0, 5000, 2500);
+}
+
 }  // namespace
 
-// Text in metafiles converted two at a time: the toolkit's application object the text needs is made on
-// the main thread, so every run ends well, and the toolkit's own diagnostics stay off the output. The
-// real program runs, a few times over, as a user would start it.
+// Text in metafiles of both kinds converted two at a time: the toolkit's application object the text
+// needs is made on the main thread, so every run ends well, and the toolkit's own diagnostics stay off
+// the output. The real program runs, a few times over, as a user would start it.
 TEST(Cli, MetafilesWithTextConvertInParallel)
 {
     TempFolder folder;
     std::string inputs;
-    for (int i = 0; i < 8; ++i) {
-        const std::string name = "text" + std::to_string(i) + ".wmf";
-        std::ofstream(folder.File(name), std::ios::binary).write(
-            reinterpret_cast<const char*>(TextMetafile(i).data()), static_cast<std::streamsize>(TextMetafile(i).size()));
+    const auto write = [&](const std::string& name, const codec_test::Bytes& bytes) {
+        std::ofstream(folder.File(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                                 static_cast<std::streamsize>(bytes.size()));
         inputs += " '" + folder.File(name) + "'";
+    };
+    for (int i = 0; i < 8; ++i) {
+        write("text" + std::to_string(i) + ".wmf", TextMetafile(i));
+        write("enhanced" + std::to_string(i) + ".emf", TextEnhancedMetafile(i));
     }
     const std::string out = folder.File("out");
     std::filesystem::create_directory(out);
@@ -271,7 +295,64 @@ TEST(Cli, MetafilesWithTextConvertInParallel)
         EXPECT_EQ(WEXITSTATUS(status), 0) << "run " << run << ": " << output;
         EXPECT_EQ(output, "") << "run " << run;
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 8);
-    CRasterImage converted;
-    ASSERT_EQ(converted.Load((out + "/text0_16x9.jpg").c_str()), kImageOk);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 16);
+    for (const char* name : {"/text0_16x9.jpg", "/enhanced0_16x9.jpg"}) {
+        CRasterImage converted;
+        EXPECT_EQ(converted.Load((out + name).c_str()), kImageOk) << name;
+    }
+}
+
+// Stopped while it writes a large PNG, the program removes its temporary file and exits with 128 + the
+// signal; the output it finished before stays and the target it was about to replace is untouched.
+TEST(Cli, InterruptedConversionLeavesNothingBehind)
+{
+    TempFolder folder;
+    // PNG output of a noisy picture at its own size: a write that lasts long enough to be caught.
+    const std::string small = WritePicture(folder, "a_small.png", 40, 30);
+    const std::string large = WritePicture(folder, "b_large.png", 4000, 3000);
+    const std::string out = folder.File("out");
+    std::filesystem::create_directory(out);
+    const std::string finished = out + "/a_small_16x9.png";
+    const std::string target = out + "/b_large_16x9.png";
+    for (const int signal : {SIGTERM, SIGINT}) {
+        std::filesystem::remove(finished);
+        const std::string before = "the target as it was";
+        std::ofstream(target, std::ios::binary) << before;
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::freopen("/dev/null", "w", stderr);
+            execl(LUMATRINE_CLI_PATH, "lumatrine-cli", "convert", "--force", "--format", "original", "-j", "1", "-o",
+                  out.c_str(), small.c_str(), large.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // Waits for the large output's temporary to have bytes in it, for at most a minute.
+        const auto writing = [&] {
+            for (const auto& entry : std::filesystem::directory_iterator(out)) {
+                std::error_code error;
+                if (entry.path().filename().string().starts_with(".b_large_16x9.png.") && entry.file_size(error) > 0) return true;
+            }
+            return false;
+        };
+        int status = 0;
+        bool caught = false, ended = false;
+        for (int wait = 0; wait < 60000 && !caught && !ended; ++wait) {
+            ended = waitpid(child, &status, WNOHANG) == child;
+            caught = !ended && writing();
+            if (!caught && !ended) usleep(1000);
+        }
+        if (!ended) {
+            kill(child, caught ? signal : SIGKILL);
+            waitpid(child, &status, 0);
+        }
+        ASSERT_TRUE(caught) << "signal " << signal << ": the large output was never seen being written";
+        ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal;
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(out)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"a_small_16x9.png", "b_large_16x9.png"})) << "signal " << signal;
+        EXPECT_EQ(ReadFileBytes(target), before) << "signal " << signal;
+        EXPECT_GT(SizeOf(finished).width, 0) << "signal " << signal;
+    }
 }
