@@ -40,10 +40,10 @@ mode_t NewFileMode()
 enum SlotState : int { kFree, kFilling, kInUse };
 struct TemporarySlot {
     std::atomic<int> state{kFree};
-    char path[PATH_MAX];
+    char path[PATH_MAX]{};
 };
 constexpr std::size_t kSlots = 64;   // more writes at once than this go untracked
-TemporarySlot slots[kSlots];
+constinit TemporarySlot slots[kSlots];
 
 // Interrupts held back on this thread while a slot is being filled or emptied.
 class InterruptsBlocked {
