@@ -1,8 +1,7 @@
 // What the command line loads. Its own program so that nothing another test did is already loaded: the
 // toolkit must stay out of a process that reads no metafile, and come in with the first one.
-#include "cli/CliMain.h"
-
 #include "image/RasterImage.h"
+#include "tests/cli/CliRun.h"
 #include "tests/codec/support/MetafileBuilder.h"
 
 #include "../support/TempFolder.h"
@@ -10,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,15 +25,11 @@ std::string LoadedToolkit()
     return found;
 }
 
-int ExitCodeOf(std::vector<std::string> args)
+int ExitCodeOf(const std::vector<std::string>& args)
 {
-    args.insert(args.begin(), "lumatrine-cli");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    std::ostringstream out, err;
-    const int exitCode = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
-    EXPECT_EQ(err.str(), "");
-    return exitCode;
+    const CliRun run = RunCommand(args);
+    EXPECT_EQ(run.err, "");
+    return run.exitCode;
 }
 
 }  // namespace

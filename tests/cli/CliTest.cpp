@@ -1,6 +1,5 @@
-#include "cli/CliMain.h"
-
 #include "image/RasterImage.h"
+#include "tests/cli/CliRun.h"
 #include "tests/codec/support/MetafileBuilder.h"
 
 #include "../support/PeerTool.h"
@@ -8,35 +7,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
-#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <random>
-#include <sstream>
 
 namespace {
-
-struct CliRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunCommand(std::vector<std::string> args)
-{
-    args.insert(args.begin(), "lumatrine-cli");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    std::ostringstream out, err;
-    const int exitCode = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
-    return {exitCode, out.str(), err.str()};
-}
 
 std::string WritePicture(const TempFolder& folder, const std::string& name, std::uint32_t w, std::uint32_t h)
 {
