@@ -36,15 +36,18 @@ std::string ExecutableFolder()
     return executable.substr(0, executable.find_last_of('/'));
 }
 
-// Looked for beside the program, then where an installed program's library folder is, then where the
-// build put it (the tests and programs run from the build tree).
+// Looked for beside the program, then in the installed program's library folder, then, for a program
+// that runs from the build tree (the tests, the programs before installation), where the build put it.
+// An installed program never loads code from where it was once built.
 const MetafilePluginEntry* LoadPlugin()
 {
     const std::string folder = ExecutableFolder();
+    const std::string buildTree = LUMATRINE_BUILD_TREE "/";
+    const bool inBuildTree = (folder + "/").starts_with(buildTree);
     for (const std::string& path : {folder + "/" LUMATRINE_METAFILE_PLUGIN_NAME,
                                     folder + "/" LUMATRINE_METAFILE_PLUGIN_INSTALLED,
-                                    std::string(LUMATRINE_METAFILE_PLUGIN_BUILT)}) {
-        if (access(path.c_str(), R_OK) != 0) continue;
+                                    inBuildTree ? std::string(LUMATRINE_METAFILE_PLUGIN_BUILT) : std::string()}) {
+        if (path.empty() || access(path.c_str(), R_OK) != 0) continue;
         // Never closed: the toolkit it loads stays for the life of the process.
         void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (library == nullptr) continue;

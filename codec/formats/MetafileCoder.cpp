@@ -41,8 +41,8 @@ int ErrorFor(platform::MetafileStatus status)
     case platform::MetafileStatus::kOk: return kCodecOk;
     case platform::MetafileStatus::kBadWindowsHeader: return kCodecErrWinMetafileBits;
     case platform::MetafileStatus::kNoSurface: return kCodecErrBitmapCreate;
+    case platform::MetafileStatus::kNoPlayer: return kCodecErrDeviceContext;
     case platform::MetafileStatus::kNotMetafile:
-    case platform::MetafileStatus::kNoPlayer:
     case platform::MetafileStatus::kBadEnhancedHeader: return kCodecErrMetafileRead;
     }
     return kCodecErrMetafileRead;

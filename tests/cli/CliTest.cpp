@@ -224,6 +224,17 @@ codec_test::Bytes TextMetafile(int seed)
     return wmf.Placeable(0, 0, 200, 100, 96);
 }
 
+// Runs a shell command; its wait status and what it wrote to stdout and stderr together.
+std::pair<int, std::string> RunShell(const std::string& command)
+{
+    std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) return {-1, "the shell could not be started"};
+    std::string output;
+    std::array<char, 4096> buffer;
+    while (const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), pipe)) output.append(buffer.data(), count);
+    return {pclose(pipe), output};
+}
+
 // An enhanced metafile: a font of its own and a line of text.
 codec_test::Bytes TextEnhancedMetafile(int seed)
 {
@@ -267,12 +278,7 @@ TEST(Cli, MetafilesWithTextConvertInParallel)
     const std::string command = "env -u XDG_RUNTIME_DIR LSAN_OPTIONS=\"${LSAN_OPTIONS:+$LSAN_OPTIONS:}print_suppressions=0\" '"
                                 LUMATRINE_CLI_PATH "' convert --force -j 2 -o '" + out + "'" + inputs;
     for (int run = 0; run < 10; ++run) {
-        std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        std::string output;
-        std::array<char, 4096> buffer;
-        while (const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), pipe)) output.append(buffer.data(), count);
-        const int status = pclose(pipe);
+        const auto [status, output] = RunShell(command);
         ASSERT_TRUE(WIFEXITED(status)) << "run " << run << " ended by a signal";
         EXPECT_EQ(WEXITSTATUS(status), 0) << "run " << run << ": " << output;
         EXPECT_EQ(output, "") << "run " << run;
@@ -337,4 +343,27 @@ TEST(Cli, InterruptedConversionLeavesNothingBehind)
         EXPECT_EQ(ReadFileBytes(target), before) << "signal " << signal;
         EXPECT_GT(SizeOf(finished).width, 0) << "signal " << signal;
     }
+}
+
+// A program away from the build tree, as installed, loads the metafile player from beside itself and
+// never from where it was built: without one there, a metafile fails with the reason and nothing else.
+TEST(Cli, MetafilePlayerIsLoadedFromBesideAnInstalledProgram)
+{
+    TempFolder folder;
+    const std::string program = folder.File("lumatrine-cli");
+    std::filesystem::copy_file(LUMATRINE_CLI_PATH, program);
+    const codec_test::Bytes wmf = TextMetafile(1);
+    std::ofstream(folder.File("drawing.wmf"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(wmf.data()), static_cast<std::streamsize>(wmf.size()));
+    const std::string command = "'" + program + "' convert --force '" + folder.File("drawing.wmf") + "'";
+    const auto [withoutStatus, withoutOutput] = RunShell(command);
+    EXPECT_EQ(WEXITSTATUS(withoutStatus), 1);
+    EXPECT_NE(withoutOutput.find("the metafile player library could not be loaded"), std::string::npos) << withoutOutput;
+    EXPECT_FALSE(std::filesystem::exists(folder.File("drawing_16x9.jpg")));
+
+    std::filesystem::copy_file(LUMATRINE_METAFILE_PLUGIN_PATH,
+                               folder.File(std::filesystem::path(LUMATRINE_METAFILE_PLUGIN_PATH).filename()));
+    const auto [besideStatus, besideOutput] = RunShell(command);
+    EXPECT_EQ(WEXITSTATUS(besideStatus), 0) << besideOutput;
+    EXPECT_TRUE(std::filesystem::exists(folder.File("drawing_16x9.jpg")));
 }
