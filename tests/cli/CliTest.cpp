@@ -290,28 +290,33 @@ TEST(Cli, MetafilesWithTextConvertInParallel)
     }
 }
 
-// Stopped while it writes a large PNG, the program removes its temporary file and exits with 128 + the
-// signal; the output it finished before stays and the target it was about to replace is untouched.
+// Stopped while it writes a large PNG, the program removes the temporary files of every output under way
+// and exits with 128 + the signal; the output it finished before stays, the target it was about to
+// replace is untouched. One file at a time and two at once.
 TEST(Cli, InterruptedConversionLeavesNothingBehind)
 {
     TempFolder folder;
     // PNG output of a noisy picture at its own size: a write that lasts long enough to be caught.
     const std::string small = WritePicture(folder, "a_small.png", 40, 30);
     const std::string large = WritePicture(folder, "b_large.png", 4000, 3000);
+    const std::string secondLarge = folder.File("c_large.png");
+    std::filesystem::create_hard_link(large, secondLarge);
     const std::string out = folder.File("out");
     std::filesystem::create_directory(out);
     const std::string finished = out + "/a_small_16x9.png";
     const std::string target = out + "/b_large_16x9.png";
-    for (const int signal : {SIGTERM, SIGINT}) {
+    const std::string secondOutput = out + "/c_large_16x9.png";
+    for (const auto& [signal, jobs] : {std::pair{SIGTERM, "1"}, std::pair{SIGINT, "2"}}) {
         std::filesystem::remove(finished);
+        std::filesystem::remove(secondOutput);
         const std::string before = "the target as it was";
         std::ofstream(target, std::ios::binary) << before;
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             std::freopen("/dev/null", "w", stderr);
-            execl(LUMATRINE_CLI_PATH, "lumatrine-cli", "convert", "--force", "--format", "original", "-j", "1", "-o",
-                  out.c_str(), small.c_str(), large.c_str(), static_cast<char*>(nullptr));
+            execl(LUMATRINE_CLI_PATH, "lumatrine-cli", "convert", "--force", "--format", "original", "-j", jobs, "-o",
+                  out.c_str(), small.c_str(), large.c_str(), secondLarge.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
         // Waits for the large output's temporary to have bytes in it, for at most a minute.
@@ -336,9 +341,14 @@ TEST(Cli, InterruptedConversionLeavesNothingBehind)
         ASSERT_TRUE(caught) << "signal " << signal << ": the large output was never seen being written";
         ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal;
         EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+        // The second large output has only begun, if at all; were it finished, it would be whole.
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(out)) names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
+        if (std::filesystem::exists(secondOutput)) {
+            EXPECT_EQ(SizeOf(secondOutput).height, 3000);
+            names.pop_back();
+        }
         EXPECT_EQ(names, (std::vector<std::string>{"a_small_16x9.png", "b_large_16x9.png"})) << "signal " << signal;
         EXPECT_EQ(ReadFileBytes(target), before) << "signal " << signal;
         EXPECT_GT(SizeOf(finished).width, 0) << "signal " << signal;
