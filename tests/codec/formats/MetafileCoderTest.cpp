@@ -652,7 +652,7 @@ TEST(MetafileReader, RefusesMissingFileFolderAndNullArguments)
 
 // --- Files written by other programs --------------------------------------------------------------
 
-const std::filesystem::path kDataFolder = std::filesystem::path(__FILE__).parent_path() / "../../data/metafile";
+const std::filesystem::path kDataFolder = LUMATRINE_METAFILE_DATA;
 
 Rendered ReadFixture(const char* name)
 {
