@@ -43,9 +43,10 @@ std::string ConvertOne(const ConvertOptions& options, const std::string& input, 
     if (!options.force && fs::exists(outputPath, error)) return outputPath + " exists (use --force to replace it)";
     CConversion conversion;
     conversion.settings = options.settings;
-    if (const int status = conversion.source.Load(input.c_str()); status != kImageOk) return LoadFailureText(status, input);
-    conversion.NormalizeNonSquareSource();
-    if (!conversion.UpdateConversion(false)) return "not enough memory to convert the picture";
+    bool converted = false;
+    if (const int status = conversion.LoadAndConvert(input.c_str(), converted); status != kImageOk)
+        return LoadFailureText(status, input);
+    if (!converted) return "not enough memory to convert the picture";
     if (const int status = SaveOutputImage(conversion, outputPath, options.jpeg); status != kImageOk)
         return outputPath + ": " + SaveFailureText(status);
     return {};
