@@ -39,7 +39,8 @@ const char* const kConvertHelp =
     "  -j, --jobs N         files converted at once (default: the number of cores)\n"
     "  -h, --help           this text\n"
     "\n"
-    "Exit status: 0 every input converted, 1 at least one failed, 2 usage error.\n";
+    "Exit status: 0 every input converted, 1 at least one failed, 2 usage error, 130 or 143 stopped by\n"
+    "SIGINT or SIGTERM (outputs under way are not written; finished ones stay).\n";
 
 namespace {
 

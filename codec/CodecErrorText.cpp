@@ -14,6 +14,7 @@ const char* CodecErrorText(int code)
     case kCodecErrNotBmp: return "not a BMP file, or a BMP variant that cannot be read";
     case kCodecErrBmpLayout: return "unsupported BMP layout";
     case kCodecErrJpegDecode: return "the JPEG data is damaged or of an unsupported kind";
+    case kCodecErrDeviceContext: return "metafiles cannot be drawn: the metafile player library could not be loaded";
     case kCodecErrCancelled: return "cancelled";
     case kCodecErrPng: return "the PNG data is damaged or of an unsupported kind";
     case kCodecErrPngCreate: return "the PNG coder could not be started";

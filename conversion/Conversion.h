@@ -14,6 +14,7 @@
 
 #include <functional>
 
+class CArrivingStretch;
 class CBusyIndicator;
 class CConversionObserver;
 
@@ -39,6 +40,11 @@ public:
     // Records the size as read, brings every source to 24 bits, and turns a 720 x 480 or 720 x 576 frame
     // into square pixels: 720 x 540 taken as 4:3 (direction 0), 960 x 540 taken as anamorphic 16:9.
     void NormalizeNonSquareSource();
+    // Loads `path` into the source and converts it: Load, NormalizeNonSquareSource and UpdateConversion
+    // in turn, with the same bytes in the end. A colour JPEG's crop window is stretched on other threads
+    // while the decoder delivers its rows, so the conversion ends soon after the decode; the whole source
+    // is kept all the same. Returns the load status; `converted` tells whether the update succeeded.
+    int LoadAndConvert(const char* path, bool& converted);
     // Squeezes the output image into the 720 x 480 or 720 x 576 frame of the NTSC or PAL D1 output
     // formats; the other formats are left as they are.
     void ApplyOutputFormat();
@@ -47,6 +53,9 @@ public:
     void ResetSplitPoint() { settings.ResetSplitPoint(); }
 
 private:
+    // The update, taking the stretch `arrived` made while the source loaded when it fits.
+    bool UpdateConversion(bool panOnly, CArrivingStretch* arrived);
+
     CConversionObserver* observer_ = nullptr;
     CBusyIndicator* busy_ = nullptr;
     std::function<void()> viewsChanged_;

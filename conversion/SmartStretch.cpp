@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <immintrin.h>
 #include <mutex>
@@ -274,9 +275,10 @@ struct SourceWindow {
 };
 
 // Output rows firstRow..endRow: each source row is filtered once into one of four row slots and kept
-// while the following output rows still use it (their source rows never move back).
-void StretchRows(const SourceWindow& source, const ColumnPlan& plan, double rowStep, std::uint8_t* target,
-                 int firstRow, int endRow, float* slotMemory, bool useAvx2)
+// while the following output rows still use it (their source rows never move back). With `arrived`,
+// a source row is read only once it is there; false when it never came.
+bool StretchRows(const SourceWindow& source, const ColumnPlan& plan, double rowStep, std::uint8_t* target,
+                 int firstRow, int endRow, float* slotMemory, bool useAvx2, const ArrivingRows* arrived)
 {
     const std::size_t rowFloats = plan.inside.size() * 3;
     const std::size_t slotFloats = rowFloats + 4;
@@ -296,6 +298,7 @@ void StretchRows(const SourceWindow& source, const ColumnPlan& plan, double rowS
             if (slot == slotRow.end()) {
                 slot = std::find_if(slotRow.begin(), slotRow.end(),
                                     [&](std::int32_t row) { return std::find(taps.begin(), taps.end(), row) == taps.end(); });
+                if (arrived != nullptr && !(*arrived)(taps[m] + 1)) return false;
                 *slot = taps[m];
                 float* sums = slotMemory + static_cast<std::size_t>(slot - slotRow.begin()) * slotFloats;
                 const std::uint8_t* row = source.pixels + taps[m] * source.stride;
@@ -307,6 +310,44 @@ void StretchRows(const SourceWindow& source, const ColumnPlan& plan, double rowS
         for (std::size_t x = 0; x < plan.inside.size(); ++x)
             if (plan.inside[x] == 0) out[x * 3] = out[x * 3 + 1] = out[x * 3 + 2] = 0;
     }
+    return true;
+}
+
+// The stretch of a window whose size and output size are already checked.
+StretchResult StretchCheckedWindow(const SourceWindow& sourceWindow, int outputWidth, int outputHeight, int mode,
+                                   const ConversionSettings& settings, CRasterImage& target, const ArrivingRows* arrived)
+{
+    CRasterImage result;
+    if (result.Create(outputWidth, outputHeight, 24) != kImageOk) return StretchResult::OutOfMemory;
+    std::atomic<bool> complete{true};
+    try {
+        const ColumnPlan plan = PlanColumns(StretchColumnPositions(sourceWindow.width, sourceWindow.height, outputWidth,
+                                                                   outputHeight, mode, EffectiveSplit(settings)),
+                                            sourceWindow.width);
+        const double rowStep = static_cast<double>(sourceWindow.height) / outputHeight;
+        const bool useAvx2 = __builtin_cpu_supports("avx2");
+        // Row slots for each worker, allocated here so the workers never allocate.
+        const std::size_t slotFloats = static_cast<std::size_t>(outputWidth) * 3 + 4;
+        const int workers = platform::WorkerCount();
+        std::vector<float> slots(slotFloats * 4 * static_cast<std::size_t>(workers));
+        int part = 0;
+        std::mutex partLock;
+        platform::ParallelRanges(outputHeight, kRowsPerPart, [&](int firstRow, int endRow) {
+            float* mine = nullptr;
+            {
+                const std::lock_guard<std::mutex> lock(partLock);
+                mine = slots.data() + slotFloats * 4 * static_cast<std::size_t>(part++);
+            }
+            if (!StretchRows(sourceWindow, plan, rowStep, result.Pixels(), firstRow, endRow, mine, useAvx2, arrived))
+                complete = false;
+        });
+    } catch (const std::bad_alloc&) {
+        return StretchResult::OutOfMemory;
+    }
+    if (!complete) return StretchResult::SourceIncomplete;
+    // The result carries no palette and no resolution.
+    target.TakeOver(result);
+    return StretchResult::Stretched;
 }
 
 }  // namespace
@@ -350,37 +391,26 @@ StretchResult StretchWindow(const CRasterImage& source, PixelRect window, int ou
     if (source.bitsPerPixel != 24) return StretchResult::UnsupportedDepth;
     if (outputWidth <= 0 || outputHeight <= 0) return StretchResult::InvalidSize;
 
-    CRasterImage result;
-    if (result.Create(outputWidth, outputHeight, 24) != kImageOk) return StretchResult::OutOfMemory;
     const std::ptrdiff_t stride = source.GetStride();
     const SourceWindow sourceWindow{source.Pixels() + window.top * stride + std::ptrdiff_t{window.left} * 3,
                                     window.Width(), window.Height(), stride};
-    try {
-        const ColumnPlan plan = PlanColumns(StretchColumnPositions(sourceWindow.width, sourceWindow.height, outputWidth,
-                                                                   outputHeight, mode, EffectiveSplit(settings)),
-                                            sourceWindow.width);
-        const double rowStep = static_cast<double>(sourceWindow.height) / outputHeight;
-        const bool useAvx2 = __builtin_cpu_supports("avx2");
-        // Row slots for each worker, allocated here so the workers never allocate.
-        const std::size_t slotFloats = static_cast<std::size_t>(outputWidth) * 3 + 4;
-        const int workers = platform::WorkerCount();
-        std::vector<float> slots(slotFloats * 4 * static_cast<std::size_t>(workers));
-        int part = 0;
-        std::mutex partLock;
-        platform::ParallelRanges(outputHeight, kRowsPerPart, [&](int firstRow, int endRow) {
-            float* mine = nullptr;
-            {
-                const std::lock_guard<std::mutex> lock(partLock);
-                mine = slots.data() + slotFloats * 4 * static_cast<std::size_t>(part++);
-            }
-            StretchRows(sourceWindow, plan, rowStep, result.Pixels(), firstRow, endRow, mine, useAvx2);
-        });
-    } catch (const std::bad_alloc&) {
-        return StretchResult::OutOfMemory;
-    }
-    // The result carries no palette and no resolution.
-    target.TakeOver(result);
-    return StretchResult::Stretched;
+    return StretchCheckedWindow(sourceWindow, outputWidth, outputHeight, mode, settings, target, nullptr);
+}
+
+StretchResult StretchArrivingWindow(const std::uint8_t* pixels, int sourceWidth, int sourceHeight, PixelRect window,
+                                    int outputWidth, int outputHeight, int mode, const ConversionSettings& settings,
+                                    CRasterImage& target, const ArrivingRows& arrived)
+{
+    if (pixels == nullptr || sourceWidth <= 0 || sourceHeight <= 0 ||
+        !CRasterImage::ClipToSize(window, static_cast<std::uint32_t>(sourceWidth), static_cast<std::uint32_t>(sourceHeight)))
+        return StretchResult::NoPixels;
+    if (outputWidth <= 0 || outputHeight <= 0) return StretchResult::InvalidSize;
+    const std::ptrdiff_t stride = std::ptrdiff_t{sourceWidth} * 3;
+    const SourceWindow sourceWindow{pixels + window.top * stride + std::ptrdiff_t{window.left} * 3, window.Width(),
+                                    window.Height(), stride};
+    // The stretch counts rows from the window's top; the picture arrives from its own.
+    const ArrivingRows arrivedInWindow = [&](int rows) { return arrived(window.top + rows); };
+    return StretchCheckedWindow(sourceWindow, outputWidth, outputHeight, mode, settings, target, &arrivedInWindow);
 }
 
 StretchResult SmartStretch(int outputWidth, int outputHeight, CRasterImage& image, int mode,

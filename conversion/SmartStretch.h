@@ -7,6 +7,7 @@
 #include "image/PixelRect.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class CBusyIndicator;
@@ -18,6 +19,7 @@ enum class StretchResult {
     UnsupportedDepth,  // only 24-bit pictures are stretched; the image is unchanged
     InvalidSize,       // the output size is not positive; the image is unchanged
     OutOfMemory,       // the result could not be allocated; the image is unchanged
+    SourceIncomplete,  // an arriving source ended before the rows the stretch needs were there
 };
 
 // The split point the stretch uses: 0.5 while the split is off, otherwise the position (at most 1).
@@ -39,6 +41,17 @@ StretchResult SmartStretch(int outputWidth, int outputHeight, CRasterImage& imag
 // `source` itself. Rows are split over the worker threads (platform/WorkerThreads.h).
 StretchResult StretchWindow(const CRasterImage& source, PixelRect window, int outputWidth, int outputHeight, int mode,
                             const ConversionSettings& settings, CRasterImage& target, CBusyIndicator* busy = nullptr);
+
+// Waits until the first `rows` rows of a picture that is still arriving are there; false when they will
+// not come. Called from the stretch's worker threads.
+using ArrivingRows = std::function<bool(int rows)>;
+
+// StretchWindow over a sourceWidth x sourceHeight 24-bit picture at `pixels` (packed rows, top first)
+// that is still arriving: each source row is read only once `arrived` said it is there. The result is
+// the same, byte for byte, as StretchWindow's once the whole picture is in.
+StretchResult StretchArrivingWindow(const std::uint8_t* pixels, int sourceWidth, int sourceHeight, PixelRect window,
+                                    int outputWidth, int outputHeight, int mode, const ConversionSettings& settings,
+                                    CRasterImage& target, const ArrivingRows& arrived);
 
 // One channel value at (x, y) by cubic convolution (parameter -1) over the four columns xIndex and the
 // four rows yIndex. Pixel (i, j) of the channel is at plane + (j * width + i) * pixelStride.

@@ -61,9 +61,10 @@ std::string ConvertPictureFile(const ConversionRunSettings& run, const std::stri
         if (!run.replaceExisting && fs::exists(output, error)) return output + " exists and was not replaced";
         CConversion conversion;
         conversion.settings = run.settings;
-        if (const int status = conversion.source.Load(input.c_str()); status != kImageOk) return LoadFailureText(status, input);
-        conversion.NormalizeNonSquareSource();
-        if (!conversion.UpdateConversion(false)) return kOutOfMemory;
+        bool converted = false;
+        if (const int status = conversion.LoadAndConvert(input.c_str(), converted); status != kImageOk)
+            return LoadFailureText(status, input);
+        if (!converted) return kOutOfMemory;
         if (const int status = SaveOutputImage(conversion, output, run.jpeg); status != kImageOk)
             return output + ": " + SaveFailureText(status);
         return {};

@@ -138,15 +138,15 @@ void CopyBitRun(const std::uint8_t* src, std::uint32_t firstBit, std::uint32_t c
 
 }  // namespace
 
-bool CRasterImage::ClipToPicture(PixelRect& rect) const
+bool CRasterImage::ClipToSize(PixelRect& rect, std::uint32_t pictureWidth, std::uint32_t pictureHeight)
 {
     if (rect.left > rect.right) std::swap(rect.left, rect.right);
     if (rect.top > rect.bottom) std::swap(rect.top, rect.bottom);
     // A rectangle reaching outside the picture is clipped to it rather than read out of bounds.
     rect.left = std::max(rect.left, 0);
     rect.top = std::max(rect.top, 0);
-    rect.right = static_cast<std::int32_t>(std::min<std::int64_t>(rect.right, width));
-    rect.bottom = static_cast<std::int32_t>(std::min<std::int64_t>(rect.bottom, height));
+    rect.right = static_cast<std::int32_t>(std::min<std::int64_t>(rect.right, pictureWidth));
+    rect.bottom = static_cast<std::int32_t>(std::min<std::int64_t>(rect.bottom, pictureHeight));
     return rect.right > rect.left && rect.bottom > rect.top;
 }
 

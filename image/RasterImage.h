@@ -75,7 +75,9 @@ public:
     // Keeps only the pixels inside `rect` (corners in either order), clipped to the image.
     int Crop(PixelRect rect);
     // `rect` with its corners in order and clipped to the image; false when nothing of it remains.
-    bool ClipToPicture(PixelRect& rect) const;
+    bool ClipToPicture(PixelRect& rect) const { return ClipToSize(rect, width, height); }
+    // The same for a picture of pictureWidth x pictureHeight.
+    static bool ClipToSize(PixelRect& rect, std::uint32_t pictureWidth, std::uint32_t pictureHeight);
 
     // Files (type ids of "image/FileType.h"). Loading discards the previous pixels first and leaves every
     // picture but the 1-bit ones at 24 bits; a failed load leaves the image empty.

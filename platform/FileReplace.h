@@ -3,7 +3,8 @@
 //
 // A writer writes a temporary file beside the target (same folder, so the final rename stays on one
 // file system) and the temporary replaces the target in one rename only once the whole write succeeded.
-// Until then an existing target is untouched, and a failed write leaves nothing behind.
+// Until then an existing target is untouched, and a failed write leaves nothing behind; neither does an
+// interrupted one, once the program asked for that (RemoveTemporariesOnInterrupt).
 
 #include <string>
 
@@ -19,5 +20,9 @@ bool ReplaceWithTemporary(const std::string& temporaryPath, const std::string& t
 
 // Removes a temporary that will not be used.
 void DiscardTemporary(const std::string& temporaryPath);
+
+// From now on SIGINT and SIGTERM remove the temporaries of the writes under way and end the process
+// with 128 + the signal's number (130, 143). Finished files and the targets they would replace stay.
+void RemoveTemporariesOnInterrupt();
 
 }  // namespace platform

@@ -1,7 +1,5 @@
 #include "platform/MetafileCanvas.h"
 
-#include "platform/MetafilePlayer.h"
-
 #include <QCoreApplication>
 #include <QFont>
 #include <QFontMetricsF>
@@ -11,13 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <utility>
-
-// The font configuration loaded for text is kept for the life of the process and fontconfig does not
-// free its caches at exit: leak checkers in sanitizer builds are told so.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig\n";
-}
 
 namespace platform::metafile {
 
@@ -45,10 +36,9 @@ constexpr std::uint32_t kBrushNull = 1;
 constexpr std::uint32_t kBrushHatched = 2;
 
 // Fonts need Qt's font database, which lives in a GUI application object that Qt allows on the main
-// thread only. Text is drawn when there is one; on the main thread a headless one is made first.
+// thread only. Text is drawn when there is one (on the main thread playback makes a headless one first).
 bool FontsAvailable()
 {
-    PrepareMetafileText();
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
 

@@ -1,140 +1,91 @@
+// The program's side of the metafile player. Playback draws with QtGui, which costs every start of the
+// command line its load time although most runs never read a metafile: the player is a library of its
+// own (MetafilePlugin.cpp), loaded here the first time a metafile is read. This file has no Qt in it.
 #include "platform/MetafilePlayer.h"
 
-#include "platform/EmfPlayer.h"
-#include "platform/MetafileBytes.h"
-#include "platform/WmfPlayer.h"
+#include "platform/MetafilePlugin.h"
 
-#include <QCoreApplication>
-#include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
+#include <dlfcn.h>
+#include <unistd.h>
 
+#include <array>
 #include <mutex>
+#include <string>
 #include <thread>
 
+// The font configuration loaded for text is kept for the life of the process and fontconfig does not
+// free its caches at exit: leak checkers in sanitizer builds are told so. (The checker reads this from
+// the program, not from a library loaded later, so it lives here.)
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig\n";
+}
+
 namespace platform {
-
 namespace {
-
-using metafile::RecordBytes;
-
-constexpr std::uint32_t kEnhancedHeaderType = 1;
-constexpr std::uint32_t kEnhancedSignature = 0x464D4520;   // " EMF"
-constexpr std::size_t kEnhancedHeaderMinBytes = 88;
-constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
-constexpr std::size_t kPlaceableHeaderBytes = 22;
-
-MetafileStatus ReadEnhancedHeader(const RecordBytes& file, MetafileHeader& header)
-{
-    const std::uint32_t recordBytes = file.U32(4);
-    if (recordBytes < kEnhancedHeaderMinBytes || !file.Has(0, recordBytes)) return MetafileStatus::kBadEnhancedHeader;
-    header.kind = MetafileKind::kEnhanced;
-    header.left = file.I32(24);
-    header.top = file.I32(28);
-    header.right = file.I32(32);
-    header.bottom = file.I32(36);
-    // The frame is what sizes the picture: an empty or inverted one leaves nothing to draw into.
-    if (std::int64_t{header.right} <= header.left || std::int64_t{header.bottom} <= header.top)
-        return MetafileStatus::kBadEnhancedHeader;
-    return MetafileStatus::kOk;
-}
-
-MetafileStatus ReadPlaceableHeader(std::span<const std::uint8_t> bytes, MetafileHeader& header)
-{
-    const RecordBytes file(bytes);
-    if (!file.Has(0, kPlaceableHeaderBytes)) return MetafileStatus::kBadWindowsHeader;
-    header.kind = MetafileKind::kPlaceable;
-    header.left = file.I16(6);
-    header.top = file.I16(8);
-    header.right = file.I16(10);
-    header.bottom = file.I16(12);
-    header.unitsPerInch = file.U16(14);
-    if (header.unitsPerInch == 0 || header.right == header.left || header.bottom == header.top ||
-        !metafile::IsWindowsHeader(bytes, kPlaceableHeaderBytes))
-        return MetafileStatus::kBadWindowsHeader;
-    return MetafileStatus::kOk;
-}
-
-MetafileStatus ReadPlainHeader(std::span<const std::uint8_t> bytes, MetafileHeader& header)
-{
-    header.kind = MetafileKind::kWindows;
-    if (!metafile::IsWindowsHeader(bytes, 0)) return MetafileStatus::kBadWindowsHeader;
-    if (const std::optional<QSizeF> extent = metafile::FirstWindowExtent(bytes, 0)) {
-        header.right = static_cast<std::int32_t>(extent->width());
-        header.bottom = static_cast<std::int32_t>(extent->height());
-        header.hasWindowExtent = true;
-    }
-    return MetafileStatus::kOk;
-}
 
 // Static initialisers run on the main thread, before main.
 const std::thread::id kMainThread = std::this_thread::get_id();
 
-void DiscardToolkitMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
+std::string ExecutableFolder()
+{
+    std::array<char, 4096> path{};
+    const ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
+    if (length <= 0) return {};
+    const std::string executable(path.data(), static_cast<std::size_t>(length));
+    return executable.substr(0, executable.find_last_of('/'));
+}
+
+// Looked for beside the program, then in the installed program's library folder, then, for a program
+// that runs from the build tree (the tests, the programs before installation), where the build put it.
+// An installed program never loads code from where it was once built.
+const MetafilePluginEntry* LoadPlugin()
+{
+    const std::string folder = ExecutableFolder();
+    const std::string buildTree = LUMATRINE_BUILD_TREE "/";
+    const bool inBuildTree = (folder + "/").starts_with(buildTree);
+    for (const std::string& path : {folder + "/" LUMATRINE_METAFILE_PLUGIN_NAME,
+                                    folder + "/" LUMATRINE_METAFILE_PLUGIN_INSTALLED,
+                                    inBuildTree ? std::string(LUMATRINE_METAFILE_PLUGIN_BUILT) : std::string()}) {
+        if (path.empty() || access(path.c_str(), R_OK) != 0) continue;
+        // Never closed: the toolkit it loads stays for the life of the process.
+        void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr) continue;
+        const auto entryPoint = reinterpret_cast<decltype(&LumatrineMetafilePlugin)>(dlsym(library, kMetafilePluginEntryName));
+        const MetafilePluginEntry* entry = entryPoint != nullptr ? entryPoint() : nullptr;
+        if (entry != nullptr && entry->version == kMetafilePluginVersion) return entry;
+    }
+    return nullptr;
+}
+
+const MetafilePluginEntry* Plugin()
+{
+    static const MetafilePluginEntry* const entry = LoadPlugin();
+    return entry;
+}
 
 }  // namespace
 
 void PrepareMetafileText()
 {
     if (std::this_thread::get_id() != kMainThread) return;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (QCoreApplication::instance() != nullptr) return;
-        // The headless application's messages ("XDG_RUNTIME_DIR not set") are not the program's.
-        qInstallMessageHandler(DiscardToolkitMessage);
-        static int argc = 3;
-        static char name[] = "lumatrine", option[] = "-platform", platformName[] = "offscreen";
-        static char* argv[] = {name, option, platformName, nullptr};
-        // Qt's own state is gone by the time static objects are destroyed: the object is never deleted.
-        static QGuiApplication* const application = new QGuiApplication(argc, argv);
-        (void)application;
-    });
+    if (const MetafilePluginEntry* plugin = Plugin()) plugin->makeHeadlessApplication();
 }
 
-MetafileStatus ReadMetafileHeader(std::span<const std::uint8_t> bytes, MetafileHeader& header)
+MetafileStatus ReadMetafileHeader(std::span<const std::uint8_t> file, MetafileHeader& header)
 {
     header = MetafileHeader{};
-    const RecordBytes file(bytes);
-    if (file.U32(0) == kEnhancedHeaderType && file.U32(40) == kEnhancedSignature) return ReadEnhancedHeader(file, header);
-    // A Windows metafile starts with its type (1 in memory, 2 on disk) and a header of 9 words.
-    if ((file.U16(0) == 1 || file.U16(0) == 2) && file.U16(2) == 9) return ReadPlainHeader(bytes, header);
-    if (file.U32(0) == kPlaceableKey) return ReadPlaceableHeader(bytes, header);
-    return MetafileStatus::kNotMetafile;
+    const MetafilePluginEntry* plugin = Plugin();
+    return plugin != nullptr ? plugin->readHeader(file, header) : MetafileStatus::kNoPlayer;
 }
 
 MetafileStatus PlayMetafile(std::span<const std::uint8_t> file, const MetafileHeader& header, int width,
                             int height, std::uint32_t background, std::uint8_t* rgb)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    if (image.isNull()) return MetafileStatus::kNoSurface;
-    image.fill(QColor(static_cast<int>(background & 0xFF), static_cast<int>(background >> 8 & 0xFF),
-                      static_cast<int>(background >> 16 & 0xFF)));
-    {
-        QPainter painter;
-        if (!painter.begin(&image)) return MetafileStatus::kNoSurface;
-        switch (header.kind) {
-        case MetafileKind::kEnhanced: metafile::PlayEnhancedMetafile(painter, file, width, height); break;
-        case MetafileKind::kPlaceable:
-            metafile::PlayWindowsMetafile(painter, file, kPlaceableHeaderBytes,
-                                          QRectF(QPointF(header.left, header.top), QPointF(header.right, header.bottom)),
-                                          width, height);
-            break;
-        case MetafileKind::kWindows:
-            metafile::PlayWindowsMetafile(painter, file, 0, QRectF(0, 0, width, height), width, height);
-            break;
-        case MetafileKind::kUnknown: return MetafileStatus::kNotMetafile;
-        }
-    }
-    for (int y = 0; y < height; ++y) {
-        const auto* source = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        std::uint8_t* target = rgb + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 3;
-        for (int x = 0; x < width; ++x) {
-            target[3 * x] = static_cast<std::uint8_t>(qRed(source[x]));
-            target[3 * x + 1] = static_cast<std::uint8_t>(qGreen(source[x]));
-            target[3 * x + 2] = static_cast<std::uint8_t>(qBlue(source[x]));
-        }
-    }
-    return MetafileStatus::kOk;
+    // Text is drawn with the GUI application object: on the main thread one is made if there is none.
+    PrepareMetafileText();
+    const MetafilePluginEntry* plugin = Plugin();
+    return plugin != nullptr ? plugin->play(file, header, width, height, background, rgb) : MetafileStatus::kNoPlayer;
 }
 
 }  // namespace platform

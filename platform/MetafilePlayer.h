@@ -1,5 +1,7 @@
 #pragma once
 // Playback of Windows metafiles into an RGB raster: the stand-in for the system's metafile player.
+// The player is a library of its own, loaded the first time one of these functions is called, so a
+// process that never reads a metafile never loads the toolkit it draws with.
 //
 // Three kinds are told apart by their first bytes: enhanced metafiles (a header record whose signature
 // is " EMF"), placeable Windows metafiles (a 22-byte header with key 0x9AC6CDD7, a bounding box and its
@@ -34,6 +36,7 @@ enum class MetafileStatus {
     kBadEnhancedHeader,    // an enhanced metafile whose header record cannot be used
     kBadWindowsHeader,     // a Windows metafile (placeable or not) whose headers cannot be used
     kNoSurface,            // the output image could not be created
+    kNoPlayer,             // the player library could not be loaded
 };
 
 MetafileStatus ReadMetafileHeader(std::span<const std::uint8_t> file, MetafileHeader& header);

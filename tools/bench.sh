@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The speed comparisons, as one command: installs the peers (OpenCV, libvips, ImageMagick, hyperfine;
+# The speed comparisons, as one command: installs the peers (OpenCV, libvips, ImageMagick, djpeg, hyperfine;
 # never needed to build or test the program), builds Release with the benchmarks, runs every Google
 # Benchmark program with 10 repetitions (medians, peers in the same run) and the whole-process
 # comparison of lumatrine-cli, then prints the ratios. Usage: tools/bench.sh [REPETITIONS]
@@ -7,7 +7,8 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 repetitions="${1:-10}"
-lumatrine_install_packages "${LUMATRINE_PACKAGES[@]}" libopencv-dev libvips-dev libvips-tools imagemagick hyperfine time
+lumatrine_install_packages "${LUMATRINE_PACKAGES[@]}" libopencv-dev libvips-dev libvips-tools imagemagick hyperfine time \
+  libjpeg-turbo-progs
 
 build="$LUMATRINE_ROOT/build/bench"
 lumatrine_build "$build" -DCMAKE_BUILD_TYPE=Release -DLUMATRINE_TESTS=OFF -DLUMATRINE_BENCH=ON

@@ -136,6 +136,7 @@ struct JpegDecoder {
     ReadConversion conversion = ReadConversion::kDirect;
     std::vector<JSAMPLE> scratch;   // one decoded row when it is converted
     codec::CodecProgress* rowProgress = nullptr;
+    CodecJpegRowObserver* rowObserver = nullptr;
 
     JpegDecoder() = default;
     JpegDecoder(const JpegDecoder&) = delete;
@@ -188,6 +189,9 @@ int DecodeStep(void* context)
         JSAMPROW target = decoder.conversion == ReadConversion::kDirect ? row : decoder.scratch.data();
         jpeg_read_scanlines(&info, &target, 1);
         if (decoder.conversion != ReadConversion::kDirect) ConvertRow(target, row, info.output_width, decoder.conversion);
+        if (decoder.rowObserver != nullptr)
+            decoder.rowObserver->RowsDecoded(decoder.pixels, static_cast<int>(info.output_width),
+                                             static_cast<int>(info.output_height), static_cast<int>(info.output_scanline));
         if (!decoder.rowProgress->Report(static_cast<int>(info.output_scanline), static_cast<int>(info.output_height)))
             return kCodecErrCancelled;
     }
@@ -277,6 +281,16 @@ std::uint8_t* ReadJpeg(CodecCall& call, CCodecIO& io, int* width, int* height, i
         decoder->scratch.resize(std::size_t{info.output_width} * static_cast<unsigned>(info.output_components));
     codec::CodecProgress progress(call.state);
     decoder->rowProgress = &progress;
+    // Made after the pixels, so it ends first: the observer hears of the end before a failed decode
+    // frees the pixels.
+    struct ObservedDecode {
+        CodecJpegRowObserver* observer;
+        ~ObservedDecode()
+        {
+            if (observer != nullptr) observer->DecodeEnded();
+        }
+    } const observed{bitsPerPixel == 24 ? options.rowObserver : nullptr};
+    decoder->rowObserver = observed.observer;
 
     if (const int error = codec::RunJpegStep(decoder->errors, DecodeStep, decoder.get(), kCodecErrJpegDecode);
         error != kCodecOk)
@@ -446,6 +460,14 @@ int CodecSetJpegDecodeScale(int numerator, int denominator)
     return codec::RunCodecEntry([&](CodecCall& call) {
         call.state.jpeg.scaleNumerator = static_cast<unsigned>(std::max(numerator, 1));
         call.state.jpeg.scaleDenominator = static_cast<unsigned>(std::max(denominator, 1));
+        return 1;
+    });
+}
+
+int CodecSetJpegRowObserver(CodecJpegRowObserver* observer)
+{
+    return codec::RunCodecEntry([&](CodecCall& call) {
+        call.state.jpeg.rowObserver = observer;
         return 1;
     });
 }

@@ -35,6 +35,22 @@ std::int64_t CodecWriteJpeg(CodecIOHandle* sink, const std::uint8_t* pixels, int
                             int bitsPerPixel, const CodecDpiInfo* dpi, int flags);
 // Scale of later decodes on this thread (1, 8: an eighth of each side). Values below 1 count as 1.
 int CodecSetJpegDecodeScale(int numerator, int denominator);
+// Watches this thread's 24-bit JPEG decodes row by row, so a caller can work on the rows already decoded
+// while the rest decode (on another thread: the calls come from the decoding one).
+class CodecJpegRowObserver {
+public:
+    // Rows 0..rowsDone-1 of the width x height picture at `pixels` (packed 24-bit rows, top row first)
+    // are decoded and stay as they are.
+    virtual void RowsDecoded(const std::uint8_t* pixels, int width, int height, int rowsDone) = 0;
+    // The decode is over, whether it succeeded or not. Once this returns, the pixels are handed to the
+    // caller or freed: nothing may read them through the pointer given to RowsDecoded any more.
+    virtual void DecodeEnded() = 0;
+
+protected:
+    ~CodecJpegRowObserver() = default;
+};
+// The observer of later 24-bit decodes on this thread; null for none. Returns 1.
+int CodecSetJpegRowObserver(CodecJpegRowObserver* observer);
 // Ten horizontal and ten vertical factors, one per component, each clamped to 1..4, used by later writes
 // on this thread; either pointer null returns to the encoder's defaults.
 int CodecSetJpegSamplingFactors(const unsigned* horizontal, const unsigned* vertical);

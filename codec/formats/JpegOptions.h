@@ -14,6 +14,8 @@ struct CodecJpegMarker {
     std::vector<std::uint8_t> payload;
 };
 
+class CodecJpegRowObserver;
+
 struct CodecJpegOptions {
     static constexpr int kMaxComponents = 10;
 
@@ -29,4 +31,5 @@ struct CodecJpegOptions {
     std::vector<CodecJpegMarker> outputMarkers;
     int dctMethod = 0;        // 0 the decoder's default, 1 integer slow, 2 integer fast, 3 floating point
     int smoothingFactor = 0;  // 0..100, encoder input smoothing
+    CodecJpegRowObserver* rowObserver = nullptr;   // told of the rows of 24-bit decodes as they come
 };

@@ -41,6 +41,7 @@ int ErrorFor(platform::MetafileStatus status)
     case platform::MetafileStatus::kOk: return kCodecOk;
     case platform::MetafileStatus::kBadWindowsHeader: return kCodecErrWinMetafileBits;
     case platform::MetafileStatus::kNoSurface: return kCodecErrBitmapCreate;
+    case platform::MetafileStatus::kNoPlayer: return kCodecErrDeviceContext;
     case platform::MetafileStatus::kNotMetafile:
     case platform::MetafileStatus::kBadEnhancedHeader: return kCodecErrMetafileRead;
     }

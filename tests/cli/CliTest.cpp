@@ -6,6 +6,7 @@
 #include "document/VantorelDoc.h"
 
 #include "image/RasterImage.h"
+#include "tests/cli/CliRun.h"
 #include "tests/codec/support/MetafileBuilder.h"
 
 #include "../support/PeerTool.h"
@@ -13,32 +14,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <random>
-#include <sstream>
 
 namespace {
-
-struct CliRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunCommand(std::vector<std::string> args)
-{
-    args.insert(args.begin(), "lumatrine-cli");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    std::ostringstream out, err;
-    const int exitCode = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
-    return {exitCode, out.str(), err.str()};
-}
 
 std::string WritePicture(const TempFolder& folder, const std::string& name, std::uint32_t w, std::uint32_t h)
 {
@@ -277,20 +264,52 @@ codec_test::Bytes TextMetafile(int seed)
     return wmf.Placeable(0, 0, 200, 100, 96);
 }
 
+// Runs a shell command; its wait status and what it wrote to stdout and stderr together.
+std::pair<int, std::string> RunShell(const std::string& command)
+{
+    std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) return {-1, "the shell could not be started"};
+    std::string output;
+    std::array<char, 4096> buffer;
+    while (const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), pipe)) output.append(buffer.data(), count);
+    return {pclose(pipe), output};
+}
+
+// An enhanced metafile: a font of its own and a line of text.
+codec_test::Bytes TextEnhancedMetafile(int seed)
+{
+    constexpr std::uint32_t kEmrSelectObject = 37, kEmrExtCreateFont = 82, kEmrExtTextOutW = 84;
+    const std::u16string text = u"Enhanced " + std::u16string(1, static_cast<char16_t>(u'0' + seed));
+    codec_test::Bytes face = codec_test::Utf16(u"DejaVu Sans");
+    face.resize(64, 0);
+    const std::int32_t one = codec_test::FloatBits(1);
+    // The text record: no bounds, scales of 1, the reference point, the count, the text right after the
+    // record's 76 fixed bytes, no options, no box and no spacing table.
+    return codec_test::EmfBuilder()
+        .Record(kEmrExtCreateFont, {3, -24, 0, 0, 0, 700, 0, 0}, face)
+        .Record(kEmrSelectObject, {3})
+        .Record(kEmrExtTextOutW, {0, 0, 0, 0, 1, one, one, 10, 20, static_cast<std::int32_t>(text.size()), 76, 0, 0, 0, 0, 0, 0},
+                codec_test::Utf16(text))
+        .Build(0, 0, 5000, 2500);
+}
+
 }  // namespace
 
-// Text in metafiles converted two at a time: the toolkit's application object the text needs is made on
-// the main thread, so every run ends well, and the toolkit's own diagnostics stay off the output. The
-// real program runs, a few times over, as a user would start it.
+// Text in metafiles of both kinds converted two at a time: the toolkit's application object the text
+// needs is made on the main thread, so every run ends well, and the toolkit's own diagnostics stay off
+// the output. The real program runs, a few times over, as a user would start it.
 TEST(Cli, MetafilesWithTextConvertInParallel)
 {
     TempFolder folder;
     std::string inputs;
-    for (int i = 0; i < 8; ++i) {
-        const std::string name = "text" + std::to_string(i) + ".wmf";
-        std::ofstream(folder.File(name), std::ios::binary).write(
-            reinterpret_cast<const char*>(TextMetafile(i).data()), static_cast<std::streamsize>(TextMetafile(i).size()));
+    const auto write = [&](const std::string& name, const codec_test::Bytes& bytes) {
+        std::ofstream(folder.File(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                                 static_cast<std::streamsize>(bytes.size()));
         inputs += " '" + folder.File(name) + "'";
+    };
+    for (int i = 0; i < 8; ++i) {
+        write("text" + std::to_string(i) + ".wmf", TextMetafile(i));
+        write("enhanced" + std::to_string(i) + ".emf", TextEnhancedMetafile(i));
     }
     const std::string out = folder.File("out");
     std::filesystem::create_directory(out);
@@ -299,19 +318,104 @@ TEST(Cli, MetafilesWithTextConvertInParallel)
     const std::string command = "env -u XDG_RUNTIME_DIR LSAN_OPTIONS=\"${LSAN_OPTIONS:+$LSAN_OPTIONS:}print_suppressions=0\" '"
                                 LUMATRINE_CLI_PATH "' convert --force -j 2 -o '" + out + "'" + inputs;
     for (int run = 0; run < 10; ++run) {
-        std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        std::string output;
-        std::array<char, 4096> buffer;
-        while (const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), pipe)) output.append(buffer.data(), count);
-        const int status = pclose(pipe);
+        const auto [status, output] = RunShell(command);
         ASSERT_TRUE(WIFEXITED(status)) << "run " << run << " ended by a signal";
         EXPECT_EQ(WEXITSTATUS(status), 0) << "run " << run << ": " << output;
         EXPECT_EQ(output, "") << "run " << run;
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 8);
-    CRasterImage converted;
-    ASSERT_EQ(converted.Load((out + "/text0_16x9.jpg").c_str()), kImageOk);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 16);
+    for (const char* name : {"/text0_16x9.jpg", "/enhanced0_16x9.jpg"}) {
+        CRasterImage converted;
+        EXPECT_EQ(converted.Load((out + name).c_str()), kImageOk) << name;
+    }
+}
+
+// Stopped while it writes a large PNG, the program removes the temporary files of every output under way
+// and exits with 128 + the signal; the output it finished before stays, the target it was about to
+// replace is untouched. One file at a time and two at once.
+TEST(Cli, InterruptedConversionLeavesNothingBehind)
+{
+    TempFolder folder;
+    // PNG output of a noisy picture at its own size: a write that lasts long enough to be caught.
+    const std::string small = WritePicture(folder, "a_small.png", 40, 30);
+    const std::string large = WritePicture(folder, "b_large.png", 4000, 3000);
+    const std::string secondLarge = folder.File("c_large.png");
+    std::filesystem::create_hard_link(large, secondLarge);
+    const std::string out = folder.File("out");
+    std::filesystem::create_directory(out);
+    const std::string finished = out + "/a_small_16x9.png";
+    const std::string target = out + "/b_large_16x9.png";
+    const std::string secondOutput = out + "/c_large_16x9.png";
+    for (const auto& [signal, jobs] : {std::pair{SIGTERM, "1"}, std::pair{SIGINT, "2"}}) {
+        std::filesystem::remove(finished);
+        std::filesystem::remove(secondOutput);
+        const std::string before = "the target as it was";
+        std::ofstream(target, std::ios::binary) << before;
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::freopen("/dev/null", "w", stderr);
+            execl(LUMATRINE_CLI_PATH, "lumatrine-cli", "convert", "--force", "--format", "original", "-j", jobs, "-o",
+                  out.c_str(), small.c_str(), large.c_str(), secondLarge.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // Waits for the large output's temporary to have bytes in it, for at most a minute.
+        const auto writing = [&] {
+            for (const auto& entry : std::filesystem::directory_iterator(out)) {
+                std::error_code error;
+                if (entry.path().filename().string().starts_with(".b_large_16x9.png.") && entry.file_size(error) > 0) return true;
+            }
+            return false;
+        };
+        int status = 0;
+        bool caught = false, ended = false;
+        for (int wait = 0; wait < 60000 && !caught && !ended; ++wait) {
+            ended = waitpid(child, &status, WNOHANG) == child;
+            caught = !ended && writing();
+            if (!caught && !ended) usleep(1000);
+        }
+        if (!ended) {
+            kill(child, caught ? signal : SIGKILL);
+            waitpid(child, &status, 0);
+        }
+        ASSERT_TRUE(caught) << "signal " << signal << ": the large output was never seen being written";
+        ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal;
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+        // The second large output has only begun, if at all; were it finished, it would be whole.
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(out)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        if (std::filesystem::exists(secondOutput)) {
+            EXPECT_EQ(SizeOf(secondOutput).height, 3000);
+            names.pop_back();
+        }
+        EXPECT_EQ(names, (std::vector<std::string>{"a_small_16x9.png", "b_large_16x9.png"})) << "signal " << signal;
+        EXPECT_EQ(ReadFileBytes(target), before) << "signal " << signal;
+        EXPECT_GT(SizeOf(finished).width, 0) << "signal " << signal;
+    }
+}
+
+// A program away from the build tree, as installed, loads the metafile player from beside itself and
+// never from where it was built: without one there, a metafile fails with the reason and nothing else.
+TEST(Cli, MetafilePlayerIsLoadedFromBesideAnInstalledProgram)
+{
+    TempFolder folder;
+    const std::string program = folder.File("lumatrine-cli");
+    std::filesystem::copy_file(LUMATRINE_CLI_PATH, program);
+    const codec_test::Bytes wmf = TextMetafile(1);
+    std::ofstream(folder.File("drawing.wmf"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(wmf.data()), static_cast<std::streamsize>(wmf.size()));
+    const std::string command = "'" + program + "' convert --force '" + folder.File("drawing.wmf") + "'";
+    const auto [withoutStatus, withoutOutput] = RunShell(command);
+    EXPECT_EQ(WEXITSTATUS(withoutStatus), 1);
+    EXPECT_NE(withoutOutput.find("the metafile player library could not be loaded"), std::string::npos) << withoutOutput;
+    EXPECT_FALSE(std::filesystem::exists(folder.File("drawing_16x9.jpg")));
+
+    std::filesystem::copy_file(LUMATRINE_METAFILE_PLUGIN_PATH,
+                               folder.File(std::filesystem::path(LUMATRINE_METAFILE_PLUGIN_PATH).filename()));
+    const auto [besideStatus, besideOutput] = RunShell(command);
+    EXPECT_EQ(WEXITSTATUS(besideStatus), 0) << besideOutput;
+    EXPECT_TRUE(std::filesystem::exists(folder.File("drawing_16x9.jpg")));
 }
 
 namespace {

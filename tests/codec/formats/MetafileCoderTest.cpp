@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,8 +21,10 @@ using codec_test::Bytes;
 using codec_test::Dib24;
 using codec_test::Dword;
 using codec_test::EmfBuilder;
+using codec_test::FloatBits;
 using codec_test::Points16;
 using codec_test::TempFile;
+using codec_test::Utf16;
 using codec_test::WmfBuilder;
 using codec_test::operator+;
 using codec_test::Words;
@@ -306,23 +307,9 @@ EmfBuilder& EmfSolidBrushAndNoPen(EmfBuilder& emf, std::uint32_t colorRef)
         .Record(kEmrSelectObject, {2});
 }
 
-std::int32_t FloatBits(float value)
-{
-    return std::bit_cast<std::int32_t>(value);
-}
-
 // A 2 x 2 bitmap: red, green on the top row; blue, white below.
 const Bytes kQuad = Dib24(2, 2, [](int x, int y) { return y == 0 ? (x == 0 ? 0xFF0000u : 0x00FF00u) : (x == 0 ? 0x0000FFu : 0xFFFFFFu); });
 
-Bytes Utf16(const std::u16string& text)
-{
-    Bytes out;
-    for (const char16_t unit : text) {
-        out.push_back(static_cast<std::uint8_t>(unit));
-        out.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-    return out;
-}
 
 struct Probe {
     int x;

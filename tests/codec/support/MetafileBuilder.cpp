@@ -1,5 +1,7 @@
 #include "tests/codec/support/MetafileBuilder.h"
 
+#include <bit>
+
 namespace codec_test {
 
 namespace {
@@ -105,6 +107,21 @@ Bytes EmfBuilder::Build(int frameLeft, int frameTop, int frameRight, int frameBo
     for (const std::uint32_t value : {1024u, 768u, 271u, 203u}) Put32(out, value);
     out.insert(out.end(), records_.begin(), records_.end());
     for (const std::uint32_t value : {14u, kEofBytes, 0u, 16u, kEofBytes}) Put32(out, value);
+    return out;
+}
+
+std::int32_t FloatBits(float value)
+{
+    return std::bit_cast<std::int32_t>(value);
+}
+
+Bytes Utf16(const std::u16string& text)
+{
+    Bytes out;
+    for (const char16_t unit : text) {
+        out.push_back(static_cast<std::uint8_t>(unit));
+        out.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
     return out;
 }
 

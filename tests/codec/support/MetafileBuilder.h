@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,10 @@ private:
     std::uint32_t count_ = 0;
 };
 
+// The bits of a 32-bit float, as enhanced metafiles store scales and transforms.
+std::int32_t FloatBits(float value);
+// Text as enhanced metafiles store it: UTF-16 code units, low byte first.
+Bytes Utf16(const std::u16string& text);
 // Points as 16-bit (x, y) pairs.
 Bytes Points16(const std::vector<std::pair<int, int>>& points);
 // A 40-byte header and the rows of a bottom-up 24-bit bitmap whose pixel (x, y), top row 0, is
