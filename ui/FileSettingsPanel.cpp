@@ -1,17 +1,34 @@
 #include "ui/FileSettingsPanel.h"
 
-#include "controls/PanelHeader.h"
 #include "controls/SkinButton.h"
 #include "controls/SkinEdit.h"
 #include "document/VantorelDoc.h"
 #include "ui/ThumbnailStatic.h"
 
-#include <QKeyEvent>
-#include <QLabel>
 
 namespace {
 
 constexpr int kOriginalFormat = static_cast<int>(OutputFormat::Original);
+constexpr int kFormatCount = 4;
+
+constexpr int kSourceThumbnailId = 1011;
+constexpr int kOutputThumbnailId = 1012;
+constexpr int kFileInfoId = 1001;
+constexpr int kFirstFormatId = 1040;  // 1040..1043: output formats 0..3
+
+using Kind = DialogItem::Kind;
+// The panel's controls in dialog units; the two thumbnails are added beside them.
+constexpr DialogItem kTemplate[] = {
+    {Kind::Header, 1036, "Source", 7, 3, 143, 8},
+    {Kind::Header, 1037, "Output", 7, 116, 143, 8},
+    {Kind::Static, 1034, "File Info", 7, 235, 143, 8},
+    {Kind::Edit, kFileInfoId, "", 7, 246, 145, 31, DialogItem::kMultiLine | DialogItem::kReadOnly},
+    {Kind::Header, 1035, "Output Format", 7, 290, 143, 8},
+    {Kind::RadioButton, kFirstFormatId, "Kestrovo Universal Size (WYSIWYG)", 7, 305, 131, 10, DialogItem::kStartsGroup},
+    {Kind::RadioButton, kFirstFormatId + 1, "NTSC D1 (720x480)", 7, 319, 80, 10},
+    {Kind::RadioButton, kFirstFormatId + 2, "PAL D1 (720x576)", 7, 332, 74, 10},
+    {Kind::RadioButton, kFirstFormatId + 3, "Original Size (for Photography)", 7, 346, 111, 10},
+};
 
 // The pixel sizes of source and output as the "File Info" box shows them, one line each. The source
 // line gives the file's own size, before any square-pixel conversion.
@@ -60,7 +77,7 @@ void CFileSettingsPanel::ShowPreview(CThumbnailStatic* thumbnail, bool withOutpu
 
 void CFileSettingsPanel::ShowFileInfo(bool withOutputLine)
 {
-    fileInfo_->SetText(FileInfoText(document_->conversion.settings, document_->conversion.output, withOutputLine));
+    FileInfoBox()->SetText(FileInfoText(document_->conversion.settings, document_->conversion.output, withOutputLine));
 }
 
 void CFileSettingsPanel::UpdateSourceRegion()
@@ -99,43 +116,29 @@ void CFileSettingsPanel::OnFormatClicked(int format)
     }
 }
 
-void CFileSettingsPanel::keyPressEvent(QKeyEvent* event)
+CSkinEdit* CFileSettingsPanel::FileInfoBox() const { return Control<CSkinEdit>(kFileInfoId); }
+
+CSkinButton* CFileSettingsPanel::FormatRadio(int format) const { return Control<CSkinButton>(kFirstFormatId + format); }
+
+void CFileSettingsPanel::OnButtonClicked(int id)
 {
-    // Escape and Enter would otherwise reach the main window; the panel has nothing to close or accept.
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter: event->accept(); return;
-    default: CPanelDialog::keyPressEvent(event);
-    }
+    if (id >= kFirstFormatId && id < kFirstFormatId + kFormatCount) OnFormatClicked(id - kFirstFormatId);
 }
 
 bool CFileSettingsPanel::OnInitDialog()
 {
-    // Controls in declaration order of the panel; positions in dialog units.
-    sourceHeader_ = new CPanelHeader("Source", this);
-    sourceThumbnail_ = new CThumbnailStatic(this);
-    outputHeader_ = new CPanelHeader("Output", this);
-    outputThumbnail_ = new CThumbnailStatic(this);
-    auto* caption = new QLabel("File Info", this);
-    fileInfo_ = new CSkinEdit(CSkinEdit::kMultiLine | CSkinEdit::kReadOnly, this);
-    formatHeader_ = new CPanelHeader("Output Format", this);
-    const char* const formatTexts[] = {"Kestrovo Universal Size (WYSIWYG)", "NTSC D1 (720x480)", "PAL D1 (720x576)",
-                                       "Original Size (for Photography)"};
-    for (int format = 0; format < 4; ++format) {
-        formatRadios_[format] = new CSkinButton(CSkinButton::Kind::RadioButton, formatTexts[format], this);
-    }
-    (void)caption;
-
+    BuildTemplate(kTemplate, 159, 378);
+    // Declaration order: the output thumbnail before the source thumbnail.
+    outputThumbnail_ = new CThumbnailStatic;
+    AddControl(kOutputThumbnailId, outputThumbnail_, QRect(7, 127, 145, 101));
+    sourceThumbnail_ = new CThumbnailStatic;
+    AddControl(kSourceThumbnailId, sourceThumbnail_, QRect(7, 12, 145, 101));
     outputThumbnail_->SetDraggable(false);
     sourceThumbnail_->setAccessibleName("Source picture");
     sourceThumbnail_->setAccessibleDescription("Drag to move the crop window");
     outputThumbnail_->setAccessibleName("Output picture");
-    fileInfo_->setAccessibleName("File Info");
-    formatRadios_[formatIndex_]->setChecked(true);
-    for (int format = 0; format < 4; ++format) {
-        connect(formatRadios_[format], &CSkinButton::clicked, this, [this, format] { OnFormatClicked(format); });
-    }
+    FileInfoBox()->setAccessibleName("File Info");
+    SetRadioGroupIndex(kFirstFormatId, formatIndex_);
     UpdateSourcePreview();
     return true;
 }

@@ -9,14 +9,10 @@
 
 #include "controls/PanelDialog.h"
 
-#include <array>
-
-class CPanelHeader;
 class CSkinButton;
 class CSkinEdit;
 class CThumbnailStatic;
 class CVantorelDoc;
-class QLabel;
 
 class CFileSettingsPanel : public CPanelDialog {
     Q_OBJECT
@@ -31,28 +27,24 @@ public:
     // Moves the red frame to the document's crop window and repaints it at once.
     void UpdateSourceRegion();
 
-    // The controls, for the main window's tests and accessibility; null until Create().
+    // The controls; null until Create().
     CThumbnailStatic* SourceThumbnail() const { return sourceThumbnail_; }
     CThumbnailStatic* OutputThumbnail() const { return outputThumbnail_; }
-    CSkinEdit* FileInfoBox() const { return fileInfo_; }
-    CSkinButton* FormatRadio(int format) const { return formatRadios_.at(static_cast<std::size_t>(format)); }
+    CSkinEdit* FileInfoBox() const;
+    // The radio of output format 0..3.
+    CSkinButton* FormatRadio(int format) const;
 
 protected:
     bool OnInitDialog() override;
-    void keyPressEvent(QKeyEvent* event) override;
+    void OnButtonClicked(int id) override;
 
 private:
     void ShowPreview(CThumbnailStatic* thumbnail, bool withOutputLine);
     void ShowFileInfo(bool withOutputLine);
     void OnFormatClicked(int format);
 
-    CPanelHeader* formatHeader_ = nullptr;
-    CPanelHeader* outputHeader_ = nullptr;
-    CPanelHeader* sourceHeader_ = nullptr;
     CThumbnailStatic* outputThumbnail_ = nullptr;
     CThumbnailStatic* sourceThumbnail_ = nullptr;
     int formatIndex_ = 0;
     CVantorelDoc* document_ = nullptr;
-    CSkinEdit* fileInfo_ = nullptr;
-    std::array<CSkinButton*, 4> formatRadios_{};
 };
