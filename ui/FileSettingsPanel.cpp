@@ -51,6 +51,11 @@ CFileSettingsPanel::CFileSettingsPanel(QWidget* parent) : CPanelDialog(parent) {
 void CFileSettingsPanel::SetDocument(CVantorelDoc* document)
 {
     document_ = document;
+    // A closed document is let go by the thumbnails too, so a later drag pans nothing.
+    if (IsCreated()) {
+        sourceThumbnail_->SetDocument(document);
+        outputThumbnail_->SetDocument(document);
+    }
     UpdateSourcePreview();
 }
 

@@ -136,9 +136,10 @@ void CThumbnailStatic::mouseMoveEvent(QMouseEvent* event)
 
 void CThumbnailStatic::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && draggable_ && dragging_ && document_ != nullptr) {
+    if (event->button() == Qt::LeftButton && draggable_) {
+        const bool dragged = dragging_;
         dragging_ = false;
-        document_->UpdateConversion(false);
+        if (dragged && document_ != nullptr) document_->UpdateConversion(false);
     }
     QWidget::mouseReleaseEvent(event);
 }

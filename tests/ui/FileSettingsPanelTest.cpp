@@ -378,12 +378,16 @@ TEST_F(FileSettingsPanelTest, WithoutAPictureNothingIsShownAndDragsStillPan)
     EXPECT_DOUBLE_EQ(PanX(), 0.5 + 40.0 / kThumbWidth);
     EXPECT_EQ(forwarder.outputUpdates, 0);
 
-    // No document at all: the operations and the radios do nothing.
+    // The document closed: the operations, the radios and a drag do nothing.
     panel.SetDocument(nullptr);
     panel.UpdateSourcePreview();
     panel.UpdateSourceRegion();
     QTest::mouseClick(panel.FormatRadio(3), Qt::LeftButton);
     EXPECT_EQ(document.conversion.settings.outputFormat, 0);
+    QTest::mousePress(source, Qt::LeftButton, {}, QPoint(100, 80));
+    QTest::mouseMove(source, QPoint(120, 80));
+    QTest::mouseRelease(source, Qt::LeftButton, {}, QPoint(120, 80));
+    EXPECT_DOUBLE_EQ(PanX(), 0.5 + 40.0 / kThumbWidth);
 }
 
 TEST_F(FileSettingsPanelTest, ScreenReadersSeePicturesTextAndRadios)
