@@ -278,10 +278,11 @@ TEST_F(FileSettingsPanelTest, PanStopsAtTheEdgesOfTheSpareRoom)
     for (const Case& c : cases) {
         document.conversion.settings.panX = 0.5;
         document.conversion.settings.panY = 0.5;
-        const QPoint start(5, 5);
-        QTest::mousePress(source, Qt::LeftButton, {}, start + QPoint(c.dx < 0 ? 100 : 0, c.dy < 0 ? 100 : 0));
-        QTest::mouseMove(source, start + QPoint(c.dx < 0 ? 100 + c.dx : c.dx, c.dy < 0 ? 100 + c.dy : c.dy));
-        QTest::mouseRelease(source, Qt::LeftButton);
+        // From the middle; a drag may leave the thumbnail while the button is held.
+        const QPoint start(109, 82);
+        QTest::mousePress(source, Qt::LeftButton, {}, start);
+        QTest::mouseMove(source, start + QPoint(c.dx, c.dy));
+        QTest::mouseRelease(source, Qt::LeftButton, {}, start + QPoint(c.dx, c.dy));
         EXPECT_DOUBLE_EQ(PanX(), c.panX) << c.dx << ", " << c.dy;
         EXPECT_DOUBLE_EQ(document.conversion.settings.panY, c.panY) << c.dx << ", " << c.dy;
     }
