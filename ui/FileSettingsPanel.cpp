@@ -5,7 +5,6 @@
 #include "document/VantorelDoc.h"
 #include "ui/ThumbnailStatic.h"
 
-
 namespace {
 
 constexpr int kOriginalFormat = static_cast<int>(OutputFormat::Original);
@@ -30,8 +29,8 @@ constexpr DialogItem kTemplate[] = {
     {Kind::RadioButton, kFirstFormatId + 3, "Original Size (for Photography)", 7, 346, 111, 10},
 };
 
-// The pixel sizes of source and output as the "File Info" box shows them, one line each. The source
-// line gives the file's own size, before any square-pixel conversion.
+// The pixel sizes of source and output as the "File Info" box shows them, one line each ('\n' is the
+// box's line break). The source line gives the file's own size, before any square-pixel conversion.
 QString FileInfoText(const ConversionSettings& settings, const CRasterImage& output, bool withOutputLine)
 {
     QString text = QString("Source: %1 x %2").arg(settings.sourceWidth).arg(settings.sourceHeight);
@@ -133,11 +132,10 @@ void CFileSettingsPanel::OnButtonClicked(int id)
 bool CFileSettingsPanel::OnInitDialog()
 {
     BuildTemplate(kTemplate, 159, 378);
-    // Declaration order: the output thumbnail before the source thumbnail.
-    outputThumbnail_ = new CThumbnailStatic;
-    AddControl(kOutputThumbnailId, outputThumbnail_, QRect(7, 127, 145, 101));
     sourceThumbnail_ = new CThumbnailStatic;
     AddControl(kSourceThumbnailId, sourceThumbnail_, QRect(7, 12, 145, 101));
+    outputThumbnail_ = new CThumbnailStatic;
+    AddControl(kOutputThumbnailId, outputThumbnail_, QRect(7, 127, 145, 101));
     outputThumbnail_->SetDraggable(false);
     sourceThumbnail_->setAccessibleName("Source picture");
     sourceThumbnail_->setAccessibleDescription("Drag to move the crop window");
