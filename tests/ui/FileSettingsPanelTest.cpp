@@ -21,13 +21,13 @@
 
 namespace {
 
-QApplication& Application()
+// One application for the whole run, never destroyed: Qt's own statics go first at exit.
+void EnsureApplication()
 {
     static int argc = 1;
     static char name[] = "file_settings_panel_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-    return application;
+    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
 }
 
 // The main window's part: hands the conversion's notifications to the panel, and records how deeply
@@ -66,7 +66,7 @@ void PostMouse(QWidget* widget, QEvent::Type type, QPoint point)
 
 class FileSettingsPanelTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { Application(); }
+    static void SetUpTestSuite() { EnsureApplication(); }
 
     void SetUp() override
     {
