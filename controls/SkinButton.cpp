@@ -249,7 +249,7 @@ void CSkinButton::PaintPushButton(QPainter& painter)
     const bool disabled = !isEnabled();
     const FaceColors colors = FaceColorsFor(disabled, isDown(), hovering_, hasFocus());
     const QRect face = rect().adjusted(0, 3, 0, -3);
-    skin::FillVerticalGradient(painter, face.adjusted(1, 1, -1, -1), colors.top, colors.bottom);
+    skin::FillVerticalGradient(painter, face.adjusted(2, 2, -2, -2), colors.top, colors.bottom);
     skin::DrawOutline(painter, face, colors.outline, false);
     skin::DrawOutline(painter, face.adjusted(1, 1, -1, -1), colors.inner, false);
     painter.setPen(disabled ? skin::kDisabledText : textColor_);
