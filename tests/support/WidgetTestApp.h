@@ -16,8 +16,10 @@ inline QApplication& WidgetTestApp()
     static int argc = 1;
     static char name[] = "lumatrine-widget-tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: at exit Qt's own statics go first, and an application destroyed after them
+    // crashes the test program.
+    static QApplication* const app = new QApplication(argc, argv);
+    return *app;
 }
 
 class WidgetTestEnvironment : public testing::Environment {

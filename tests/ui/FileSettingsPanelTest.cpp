@@ -6,8 +6,9 @@
 #include "document/VantorelDoc.h"
 #include "ui/ThumbnailStatic.h"
 
+#include "../support/WidgetTestApp.h"
+
 #include <QAccessible>
-#include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QTest>
@@ -20,15 +21,6 @@
 #include <cstring>
 
 namespace {
-
-// One application for the whole run, never destroyed: Qt's own statics go first at exit.
-void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "file_settings_panel_tests";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-}
 
 // The main window's part: hands the conversion's notifications to the panel, and records how deeply
 // crop-frame redraws nest and how many full updates reached the panel.
@@ -66,8 +58,6 @@ void PostMouse(QWidget* widget, QEvent::Type type, QPoint point)
 
 class FileSettingsPanelTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { EnsureApplication(); }
-
     void SetUp() override
     {
         document.conversion.SetObserver(&forwarder);
