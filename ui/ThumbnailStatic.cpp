@@ -75,23 +75,17 @@ PixelSize CThumbnailStatic::FitSize(std::uint32_t imageWidth, std::uint32_t imag
     return {std::max(width, 1), std::max(height, 1)};
 }
 
-bool CThumbnailStatic::ShowPicture(const CRasterImage& image)
+void CThumbnailStatic::ShowPicture(const CRasterImage& image)
 {
-    if (!image.HasPixels()) return false;
+    if (!image.HasPixels()) return;
     const PixelSize size = FitSize(image.width, image.height, width(), height());
     thumbnail_.Resample(image, static_cast<std::uint32_t>(size.width), static_cast<std::uint32_t>(size.height), kResampleThumbnail);
     shown_ = thumbnail_.HasPixels() ? ToQImage(thumbnail_) : QImage();
     update();
-    return true;
 }
 
 void CThumbnailStatic::RedrawNow()
 {
-    // A request from inside this control's own painting waits for the next paint.
-    if (painting_) {
-        update();
-        return;
-    }
     repaint();
     if (dispatching_) return;
     const QScopedValueRollback<bool> dispatching(dispatching_, true);
@@ -100,7 +94,6 @@ void CThumbnailStatic::RedrawNow()
 
 void CThumbnailStatic::paintEvent(QPaintEvent*)
 {
-    const QScopedValueRollback<bool> painting(painting_, true);
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     if (shown_.isNull()) return;

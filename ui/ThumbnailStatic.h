@@ -30,9 +30,8 @@ public:
     bool IsDraggable() const { return draggable_; }
     bool IsDragging() const { return dragging_; }
 
-    // Shows `image` resized to FitSize of this control's area. An image without pixels changes nothing
-    // and returns false.
-    bool ShowPicture(const CRasterImage& image);
+    // Shows `image` resized to FitSize of this control's area. An image without pixels changes nothing.
+    void ShowPicture(const CRasterImage& image);
     const CRasterImage& Picture() const { return thumbnail_; }
 
     // The red frame, in picture pixels (right and bottom exclusive); all zero draws none.
@@ -58,6 +57,5 @@ private:
     QPoint lastPoint_;
     CVantorelDoc* document_ = nullptr;
     bool draggable_ = true;
-    bool painting_ = false;
     bool dispatching_ = false;
 };
