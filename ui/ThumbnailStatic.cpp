@@ -61,7 +61,8 @@ CThumbnailStatic::CThumbnailStatic(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-PixelSize CThumbnailStatic::FitSize(std::uint32_t imageWidth, std::uint32_t imageHeight, int clientWidth, int clientHeight)
+PixelSize CThumbnailStatic::FitSize(std::uint32_t imageWidth, std::uint32_t imageHeight, int clientWidth,
+                                   int clientHeight)
 {
     if (imageWidth == 0 || imageHeight == 0) return {};
     const double ratio = static_cast<double>(imageHeight) / static_cast<double>(imageWidth);
@@ -79,7 +80,8 @@ void CThumbnailStatic::ShowPicture(const CRasterImage& image)
 {
     if (!image.HasPixels()) return;
     const PixelSize size = FitSize(image.width, image.height, width(), height());
-    thumbnail_.Resample(image, static_cast<std::uint32_t>(size.width), static_cast<std::uint32_t>(size.height), kResampleThumbnail);
+    thumbnail_.Resample(image, static_cast<std::uint32_t>(size.width), static_cast<std::uint32_t>(size.height),
+                        kResampleThumbnail);
     shown_ = thumbnail_.HasPixels() ? ToQImage(thumbnail_) : QImage();
     update();
 }
@@ -104,35 +106,34 @@ void CThumbnailStatic::paintEvent(QPaintEvent*)
     DrawOutline(painter, frame.adjusted(1, 1, -1, -1));
 }
 
+// The mouse events a drag uses are accepted here; the others go on to the panel as usual.
 void CThumbnailStatic::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && draggable_ && document_ != nullptr) {
-        dragging_ = true;
-        lastPoint_ = event->position().toPoint();
+    if (event->button() != Qt::LeftButton || !draggable_ || document_ == nullptr) {
+        return QWidget::mousePressEvent(event);
     }
-    QWidget::mousePressEvent(event);
+    dragging_ = true;
+    lastPoint_ = event->position().toPoint();
+    event->accept();
 }
 
 void CThumbnailStatic::mouseMoveEvent(QMouseEvent* event)
 {
-    if (dragging_ && document_ != nullptr && draggable_) {
-        const QPoint point = event->position().toPoint();
-        const int dx = point.x() - lastPoint_.x();
-        const int dy = point.y() - lastPoint_.y();
-        // Remembered before panning: the pan's redraw dispatches queued moves, which measure from here.
-        lastPoint_ = point;
-        document_->PanCrop(2.0 * dx / width(), 2.0 * dy / height());
-        update();
-    }
-    QWidget::mouseMoveEvent(event);
+    if (!dragging_ || document_ == nullptr || !draggable_) return QWidget::mouseMoveEvent(event);
+    const QPoint point = event->position().toPoint();
+    const int dx = point.x() - lastPoint_.x();
+    const int dy = point.y() - lastPoint_.y();
+    // Remembered before panning: the pan's redraw dispatches queued moves, which measure from here.
+    lastPoint_ = point;
+    document_->PanCrop(2.0 * dx / width(), 2.0 * dy / height());
+    update();
+    event->accept();
 }
 
 void CThumbnailStatic::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && draggable_) {
-        const bool dragged = dragging_;
-        dragging_ = false;
-        if (dragged && document_ != nullptr) document_->UpdateConversion(false);
-    }
-    QWidget::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton || !draggable_ || !dragging_) return QWidget::mouseReleaseEvent(event);
+    dragging_ = false;
+    if (document_ != nullptr) document_->UpdateConversion(false);
+    event->accept();
 }
