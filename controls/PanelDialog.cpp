@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 const QColor CPanelDialog::kBackground = skin::kPanelColor;
@@ -20,6 +21,7 @@ namespace {
 constexpr double kUnitX = 1.5;
 constexpr double kUnitY = 1.625;
 constexpr int kResizeRepaintMs = 100;
+constexpr double kDialogFontPoints = 8.0;
 
 bool IsSkinned(const QWidget* control)
 {
@@ -44,6 +46,11 @@ CPanelDialog::CPanelDialog(QWidget* parent) : QWidget(parent)
     colors.setColor(QPalette::Window, kBackground);
     colors.setColor(QPalette::WindowText, Qt::black);
     setPalette(colors);
+    // Dialog units are measured in the 8-point dialog font: texts in that size keep the template's
+    // proportions.
+    QFont dialogFont = font();
+    dialogFont.setPointSizeF(kDialogFontPoints);
+    setFont(dialogFont);
     // Growing exposes only the new strips, which paintEvent and resizeEvent look after.
     setAttribute(Qt::WA_StaticContents);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -135,10 +142,22 @@ QWidget* CPanelDialog::AddItem(const DialogItem& item)
     }
     }
     CSkinButton::SetStartsGroup(control, (item.flags & DialogItem::kStartsGroup) != 0);
+    if (!text.isEmpty() && (item.kind == Kind::Static || item.kind == Kind::RadioButton || item.kind == Kind::CheckBox))
+        place.setWidth(WidthForText(control, text, place));
     control->setGeometry(place);
     control->show();
     controls_.append({item.id, control});
     return control;
+}
+
+int CPanelDialog::WidthForText(const QWidget* control, const QString& text, const QRect& place) const
+{
+    // The template was laid out for one font; where this screen's font sets a label wider, the label
+    // grows to the right, up to the panel's edge, instead of breaking or cutting its words.
+    const int boxWidth = qobject_cast<const CSkinButton*>(control) != nullptr ? CSkinButton::kTextIndent : 0;
+    const int wanted = boxWidth + control->fontMetrics().horizontalAdvance(text) + 2;
+    const int panelRight = templateSize_.isEmpty() ? place.right() : MapDialogRect(QRect(QPoint(0, 0), templateSize_)).right();
+    return std::max(place.width(), std::min(wanted, panelRight + 1 - place.left()));
 }
 
 void CPanelDialog::AddControl(int id, QWidget* control, const QRect& dialogUnits)

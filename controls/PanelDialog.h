@@ -117,6 +117,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    int WidthForText(const QWidget* control, const QString& text, const QRect& place) const;
+
     bool created_ = false;
     QSize templateSize_;                        // dialog units
     QList<std::pair<int, QWidget*>> controls_;  // in template order

@@ -156,7 +156,7 @@ void CSkinButton::nextCheckState()
 QSize CSkinButton::sizeHint() const
 {
     const QSize textSize = fontMetrics().size(Qt::TextShowMnemonic, text());
-    if (isCheckable()) return {kBoxSize + 6 + textSize.width() + 2, std::max(16, textSize.height() + 2)};
+    if (isCheckable()) return {kTextIndent + textSize.width() + 2, std::max(16, textSize.height() + 2)};
     return {textSize.width() + 16, textSize.height() + 10};
 }
 
@@ -236,7 +236,7 @@ void CSkinButton::PaintCheckOrRadio(QPainter& painter)
                 painter.fillRect(origin.x() + 2 + column, origin.y() + kTickFirstRow[column], 1, 3, colors.mark);
         }
     }
-    const QRect textRect(kBoxSize + 6, 1, item.width() - kBoxSize - 6, item.height());
+    const QRect textRect(kTextIndent, 1, item.width() - kTextIndent, item.height());
     painter.setPen(disabled ? skin::kDisabledText : textColor_);
     painter.setFont(font());
     const int align = disabled ? Qt::AlignHCenter : Qt::AlignLeft;

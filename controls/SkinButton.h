@@ -14,6 +14,8 @@ class CSkinButton : public QAbstractButton {
     Q_OBJECT
 public:
     enum class Kind { PushButton, DefaultPushButton, CheckBox, RadioButton };
+    // A check box's or radio's text starts this far right of its left edge: the 12-pixel box and a gap.
+    static constexpr int kTextIndent = 18;
 
     CSkinButton(Kind kind, const QString& text, QWidget* parent = nullptr);
 

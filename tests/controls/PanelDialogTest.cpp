@@ -22,7 +22,7 @@ namespace {
 using Kind = DialogItem::Kind;
 
 constexpr int kHeaderId = 10, kFirstRadioId = 20, kSecondRadioId = 21, kBareCheckId = 30, kSliderId = 40,
-              kInfoId = 50, kListId = 60, kPushId = 70;
+              kInfoId = 50, kListId = 60, kPushId = 70, kLongCheckId = 80;
 
 constexpr DialogItem kTemplate[] = {
     {Kind::Header, kHeaderId, "Section", 7, 6, 116, 8},
@@ -34,6 +34,7 @@ constexpr DialogItem kTemplate[] = {
     {Kind::ListBox, kListId, "", 7, 100, 50, 20},
     {Kind::PushButton, kPushId, "Go", 70, 100, 50, 14},
     {Kind::Static, CPanelDialog::kNoId, "Caption", 7, 124, 40, 8},
+    {Kind::CheckBox, kLongCheckId, "A label far longer than its box in any font", 60, 124, 20, 8},
 };
 
 // A panel built from the template above, recording what reaches its handlers and what it repaints.
@@ -107,6 +108,15 @@ TEST_F(PanelDialog, PlacesControlsInDialogUnits)
     EXPECT_EQ(panel->sizeHint(), QSize(195, 228));
     // The flat frame of a framed edit is one pixel lower than the template's.
     EXPECT_EQ(panel->GetControl(kInfoId)->height(), panel->MapDialogRect(QRect(7, 75, 116, 20)).height() - 1);
+}
+
+TEST_F(PanelDialog, LabelsWiderThanTheirTemplateGrowUpToThePanelEdge)
+{
+    const QRect place = panel->MapDialogRect(QRect(60, 124, 20, 8));
+    const QRect grown = panel->GetControl(kLongCheckId)->geometry();
+    EXPECT_EQ(grown.topLeft(), place.topLeft());
+    EXPECT_EQ(grown.height(), place.height());
+    EXPECT_EQ(grown.right(), panel->sizeHint().width() - 1);
 }
 
 TEST_F(PanelDialog, HelpersWithoutSuchControlDoNothing)
