@@ -152,10 +152,13 @@ TEST_F(FileSettingsPanelTest, CropWindowGetsATwoPixelRedFrame)
         QRgb colour;
     };
     const Pixel expected[] = {
-        {26, middle, kPictureColour}, {27, middle, kRed},  {28, middle, kRed},          {29, middle, kPictureColour},
-        {187, middle, kPictureColour}, {188, middle, kRed}, {189, middle, kRed},        {190, middle, kPictureColour},
-        {100, 20, kBlack},            {100, 21, kRed},     {100, 22, kRed},             {100, 23, kPictureColour},
-        {100, 140, kPictureColour},   {100, 141, kRed},    {100, 142, kRed},            {100, 143, kBlack},
+        // Left edge, across the middle row: two red columns inside the window's edge.
+        {26, middle, kPictureColour}, {27, middle, kRed}, {28, middle, kRed}, {29, middle, kPictureColour},
+        // Right edge: right is exclusive, so the frame ends at column 189.
+        {187, middle, kPictureColour}, {188, middle, kRed}, {189, middle, kRed}, {190, middle, kPictureColour},
+        // Top and bottom, on the picture's first and last rows.
+        {100, 20, kBlack}, {100, 21, kRed}, {100, 22, kRed}, {100, 23, kPictureColour},
+        {100, 140, kPictureColour}, {100, 141, kRed}, {100, 142, kRed}, {100, 143, kBlack},
     };
     for (const Pixel& p : expected) EXPECT_EQ(pixels.pixel(p.x, p.y), p.colour) << p.x << ", " << p.y;
     // The output thumbnail never has a frame.
@@ -175,8 +178,8 @@ TEST_F(FileSettingsPanelTest, FileInfoGivesTheFileSizeAndTheOutputLine)
         {720, 480, 1, "Source: 720 x 480\nConverted RectPx->SquarePx\nOutput: 720 x 480 - non-square px"},
         {720, 576, 2, "Source: 720 x 576\nConverted RectPx->SquarePx\nOutput: 720 x 576 - non-square px"},
         {720, 576, 3, "Source: 720 x 576\nConverted RectPx->SquarePx\nOutput: 960 x 540"},
-        {4000, 3000, 1, "Source: 4000 x 3000\nOutput: 720 x 480 - non-square px"},
-        {4000, 3000, 0, "Source: 4000 x 3000\nOutput: 960 x 540"},
+        {800, 600, 1, "Source: 800 x 600\nOutput: 720 x 480 - non-square px"},
+        {800, 600, 0, "Source: 800 x 600\nOutput: 960 x 540"},
         {800, 600, 3, "Source: 800 x 600\nOutput: 1066 x 600"},
     };
     for (const Case& c : cases) {
