@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +13,7 @@
 const QColor CPanelSlider::kFillColor(86, 152, 223);
 
 namespace {
-// A key that steps the slider: the notification it sends and whether it steps down.
+// A key that steps the slider: the notification it sends, whether it steps a page or a line, and which way.
 struct StepKey {
     CPanelSlider::Code code;
     bool page;
@@ -44,14 +45,16 @@ CPanelSlider::CPanelSlider(QWidget* parent) : QAbstractSlider(parent)
 
 void CPanelSlider::SetRange(int minimum, int maximum, int position)
 {
+    const QScopedValueRollback<bool> own(settingPosition_, true);
     setRange(minimum, maximum);
-    setPageStep((maximum - minimum) / 5);
+    setPageStep((this->maximum() - this->minimum()) / 5);   // setRange keeps maximum >= minimum
     SetPos(position);
     update();
 }
 
 void CPanelSlider::SetPos(int position)
 {
+    const QScopedValueRollback<bool> own(settingPosition_, true);
     setValue(std::clamp(position, minimum(), maximum()));
     repaint();
 }
@@ -70,11 +73,12 @@ int CPanelSlider::ThumbLeft(int position) const
 
 int CPanelSlider::PositionAt(int x) const
 {
-    // x - 10 puts the press at the thumb's middle; the 5 units on top are how this slider has always
-    // picked its position, so a press on the thumb's middle lands 5 units to the right.
+    // x - 10 takes the thumb's half width into account; the rule then adds 5 units, so a press on the
+    // middle of the thumb selects 5 units to the right of the thumb's position.
     const double unit = double(TrackLength()) / RangeCount();
-    const int position = int(std::trunc((x - 10) / unit + minimum())) + 5;
-    return std::clamp(position, minimum(), maximum() + 1);
+    if (!(unit > 0.0)) return value();   // a slider too narrow for a track has nowhere to move
+    const double position = std::trunc((x - 10) / unit + minimum()) + 5;
+    return int(std::clamp(position, double(minimum()), double(maximum()) + 1));
 }
 
 bool CPanelSlider::TrackTo(int x)
@@ -105,7 +109,6 @@ void CPanelSlider::mousePressEvent(QMouseEvent* event)
     if (tracking_) return;
     tracking_ = true;
     moved_ = false;
-    dragStart_ = value();
     setFocus(Qt::MouseFocusReason);
     if (TrackTo(int(event->position().x()))) {
         moved_ = true;
@@ -132,10 +135,8 @@ void CPanelSlider::mouseReleaseEvent(QMouseEvent* event)
         // Switched off during the drag: the drag ends here without a notification, and the next press
         // starts a new one.
         moved_ = false;
-        dragStart_ = -1;
         return;
     }
-    dragStart_ = -1;
     if (TrackTo(int(event->position().x()))) {
         Notify(Code::ThumbTrack);
         moved_ = true;
@@ -178,6 +179,15 @@ void CPanelSlider::wheelEvent(QWheelEvent* event)
     // The wheel does not move the slider: only drags and the step keys change it, each ending with
     // EndTrack. Let the panel scroll instead.
     event->ignore();
+}
+
+void CPanelSlider::sliderChange(SliderChange change)
+{
+    QAbstractSlider::sliderChange(change);
+    if (change == SliderValueChange && !settingPosition_) {
+        Notify(Code::ThumbTrack);
+        Notify(Code::EndTrack);
+    }
 }
 
 void CPanelSlider::paintEvent(QPaintEvent*)

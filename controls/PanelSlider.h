@@ -8,7 +8,9 @@
 //
 // "Enabled" is the slider's own flag (SetEnabled): while it is off the slider is greyed and ignores the
 // mouse, but the keys still step it. Window enabling (QWidget::setEnabled) blocks all input as usual.
-// The slider is a QAbstractSlider, so screen readers see a slider with its range and value.
+// The slider is a QAbstractSlider, so screen readers see a slider with its range and value; a value
+// set from outside (a screen reader's "set value", QAbstractSlider::setValue) is a finished interaction
+// and reports ThumbTrack then EndTrack, like a key step and its release. SetPos and SetRange do not.
 
 #include <QAbstractSlider>
 
@@ -54,6 +56,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void sliderChange(SliderChange change) override;
 
 private:
     int TrackLength() const { return width() - 19; }
@@ -66,6 +69,6 @@ private:
 
     bool tracking_ = false;
     bool moved_ = false;
-    int dragStart_ = 0;   // position when the drag began, -1 after it ends
     bool enabled_ = true;
+    bool settingPosition_ = false;   // inside SetPos or SetRange: the value change is the slider's own
 };

@@ -4,6 +4,7 @@
 
 #include <QAccessibleWidget>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace {
@@ -179,6 +180,25 @@ void CSkinButton::focusOutEvent(QFocusEvent* event)
 {
     EndHover();
     QAbstractButton::focusOutEvent(event);
+}
+
+void CSkinButton::keyPressEvent(QKeyEvent* event)
+{
+    const bool back = event->key() == Qt::Key_Up || event->key() == Qt::Key_Left;
+    const bool forward = event->key() == Qt::Key_Down || event->key() == Qt::Key_Right;
+    if (!IsRadio() || (!back && !forward)) return QAbstractButton::keyPressEvent(event);
+    const QList<CSkinButton*> radios = GroupRadios();
+    const qsizetype count = radios.size();
+    const qsizetype self = radios.indexOf(this);
+    for (qsizetype step = 1; step < count; ++step) {
+        CSkinButton* next = radios[(self + (forward ? step : count - step)) % count];
+        if (next->isEnabled()) {
+            next->setFocus(Qt::TabFocusReason);
+            next->click();
+            break;
+        }
+    }
+    event->accept();
 }
 
 void CSkinButton::changeEvent(QEvent* event)

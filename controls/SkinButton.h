@@ -6,7 +6,8 @@
 // check box or radio button with its text and state. A radio is not exclusive the Qt way: clicking it
 // checks it and clears the other radios of its dialog group, which runs from the control marked as
 // starting a group up to the next such control among the parent's children, in creation order.
-// clicked() comes after the check state has changed, so a handler reads the new choice.
+// clicked() comes after the check state has changed, so a handler reads the new choice. The arrow keys
+// move within a radio group, wrapping at its ends, and choose the radio they reach, as in a dialog.
 
 #include <QAbstractButton>
 
@@ -42,6 +43,7 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:

@@ -23,14 +23,16 @@
 
 namespace {
 
+// Made on first use and never destroyed: the exit handlers would run its destructor after parts of Qt
+// it still needs are gone.
 QApplication& BenchApp()
 {
     static int argc = 1;
     static char name[] = "lumatrine-ui-bench";
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // Paints the document's output picture centred on a dark ground.

@@ -115,6 +115,15 @@ TEST_F(PanelSlider, DragTracksEveryChangeAndEndsOnceAtRelease)
     EXPECT_EQ(notes[2], Note(Code::EndTrack, 100));
 }
 
+TEST_F(PanelSlider, TooNarrowForATrackIgnoresPresses)
+{
+    slider->setGeometry(0, 0, 19, 18);   // a track of 0 px
+    slider->SetPos(40);
+    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(15, 12));
+    EXPECT_EQ(slider->GetPos(), 40);
+    EXPECT_TRUE(notes.empty());
+}
+
 TEST_F(PanelSlider, PressBeyondTheMaximumAtTheMaximumIsNoChange)
 {
     // The hit test asks for maximum + 1 right of the track; clamped back it changes nothing.
@@ -232,5 +241,11 @@ TEST_F(PanelSlider, ScreenReadersSeeASliderWithRangeAndValue)
     EXPECT_EQ(value->currentValue().toInt(), 42);
     EXPECT_EQ(value->minimumValue().toInt(), 0);
     EXPECT_EQ(value->maximumValue().toInt(), 100);
+    EXPECT_TRUE(notes.empty());
+
+    // Setting the value through the screen reader is a whole interaction: it ends the track.
+    value->setCurrentValue(70);
+    EXPECT_EQ(slider->GetPos(), 70);
+    EXPECT_EQ(notes, (std::vector<Note>{{Code::ThumbTrack, 70}, {Code::EndTrack, 70}}));
 }
 }  // namespace

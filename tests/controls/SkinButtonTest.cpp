@@ -74,6 +74,25 @@ TEST_F(SkinButtons, CheckedRadioClickedAgainStaysCheckedAndStillReports)
     EXPECT_EQ(clicks, 1);
 }
 
+TEST_F(SkinButtons, ArrowKeysChooseWithinTheGroupSkippingDisabledRadios)
+{
+    first->SetCheck(1);
+    second->setEnabled(false);
+    std::vector<CSkinButton*> clicked;
+    for (CSkinButton* radio : {first, second, third, other})
+        QObject::connect(radio, &QAbstractButton::clicked, [&clicked, radio] { clicked.push_back(radio); });
+    first->setFocus();
+    QTest::keyClick(first, Qt::Key_Down);   // over the disabled second
+    EXPECT_TRUE(third->isChecked());
+    EXPECT_TRUE(third->hasFocus());
+    QTest::keyClick(third, Qt::Key_Right);  // wraps to the group's start
+    EXPECT_TRUE(first->isChecked());
+    QTest::keyClick(first, Qt::Key_Up);     // and backwards past it
+    EXPECT_TRUE(third->isChecked());
+    EXPECT_EQ(clicked, (std::vector<CSkinButton*>{third, first, third}));
+    EXPECT_FALSE(other->isChecked());
+}
+
 TEST_F(SkinButtons, CheckBoxWithoutTextTogglesAndTakesStateTwoAsChecked)
 {
     QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, 8));

@@ -11,20 +11,22 @@
 
 #include <string>
 
-inline QApplication& WidgetTestApp()
-{
-    static int argc = 1;
-    static char name[] = "lumatrine-widget-tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: at exit Qt's own statics go first, and an application destroyed after them
-    // crashes the test program.
-    static QApplication* const app = new QApplication(argc, argv);
-    return *app;
-}
-
+// Made in SetUp, before the first test's widgets, and deleted in TearDown, after the last test's:
+// a QApplication left to the exit handlers outlives parts of Qt it still needs.
 class WidgetTestEnvironment : public testing::Environment {
 public:
-    void SetUp() override { WidgetTestApp(); }
+    void SetUp() override { app_ = new QApplication(argc_, argv_); }
+    void TearDown() override
+    {
+        delete app_;
+        app_ = nullptr;
+    }
+
+private:
+    int argc_ = 1;
+    char name_[24] = "lumatrine-widget-tests";
+    char* argv_[2] = {name_, nullptr};
+    QApplication* app_ = nullptr;
 };
 inline testing::Environment* const kWidgetTestEnvironment = testing::AddGlobalTestEnvironment(new WidgetTestEnvironment);
 

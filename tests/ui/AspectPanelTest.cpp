@@ -148,6 +148,9 @@ TEST_F(AspectPanel, ScreenReadersSeeTheDirectionRadiosAndTheRatioSlider)
     EXPECT_EQ(slider->role(), QAccessible::Slider);
     EXPECT_EQ(slider->text(QAccessible::Name).toStdString(), "Stretch/Crop Ratio");
     EXPECT_EQ(slider->valueInterface()->maximumValue().toInt(), 100);
+    slider->valueInterface()->setCurrentValue(60);   // a value set by the screen reader converts once
+    ASSERT_EQ(conversions.size(), 1u);
+    EXPECT_EQ(conversions[0].stretchCropRatio, 60);
     QAccessibleInterface* header = QAccessible::queryAccessibleInterface(aspect->GetControl(Aspect::kConversionHeaderId));
     EXPECT_EQ(header->role(), QAccessible::StaticText);
     EXPECT_EQ(header->text(QAccessible::Name).toStdString(), "Conversion");

@@ -122,32 +122,34 @@ TEST_P(StretchPanelMode, ClickResetsTheSplitPointAndConverts)
 INSTANTIATE_TEST_SUITE_P(Stretch, StretchPanelMode, testing::ValuesIn(kModeCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(StretchPanel, SharpenCheckSwitchesTheSliderAndConverts)
+struct CheckCase {
+    const char* name;
+    int checkId, sliderId;
+    std::int32_t ConversionSettings::*field;
+    bool startsOn;
+};
+const CheckCase kCheckCases[] = {
+    {"sharpen_off", Stretch::kSharpenCheckId, Stretch::kSharpenSliderId, &ConversionSettings::sharpenOn, true},
+    {"split_point_on", Stretch::kSplitCheckId, Stretch::kSplitSliderId, &ConversionSettings::splitOn, false},
+};
+class StretchPanelCheck : public StretchPanel, public testing::WithParamInterface<CheckCase> {};
+TEST_P(StretchPanelCheck, ClickSwitchesFieldAndSliderAndConverts)
 {
-    Settings().sharpenOn = 1;
+    const CheckCase& c = GetParam();
+    Settings().*c.field = c.startsOn;
     Settings().sharpenAmount = 60;
     ShowPanels();
-    Click(Stretch::kSharpenCheckId);
-    ASSERT_EQ(conversions.size(), 1u);
-    EXPECT_EQ(conversions[0].sharpenOn, 0);
-    EXPECT_EQ(conversions[0].sharpenAmount, 60);
-    EXPECT_FALSE(Slider(Stretch::kSharpenSliderId).IsSliderEnabled());
-    Click(Stretch::kSharpenCheckId);
-    EXPECT_EQ(conversions.back().sharpenOn, 1);
-    EXPECT_TRUE(Slider(Stretch::kSharpenSliderId).IsSliderEnabled());
+    for (const bool on : {!c.startsOn, c.startsOn}) {
+        conversions.clear();
+        Click(c.checkId);
+        ASSERT_EQ(conversions.size(), 1u);
+        EXPECT_EQ(conversions[0].*c.field, on);
+        EXPECT_EQ(conversions[0].sharpenAmount, 60);   // switching sharpening keeps its amount
+        EXPECT_EQ(Slider(c.sliderId).IsSliderEnabled(), on);
+    }
 }
-
-TEST_F(StretchPanel, SplitCheckSwitchesTheSplitPointAndConverts)
-{
-    ShowPanels();
-    Click(Stretch::kSplitCheckId);
-    ASSERT_EQ(conversions.size(), 1u);
-    EXPECT_EQ(conversions[0].splitOn, 1);
-    EXPECT_TRUE(Slider(Stretch::kSplitSliderId).IsSliderEnabled());
-    Click(Stretch::kSplitCheckId);
-    EXPECT_EQ(conversions.back().splitOn, 0);
-    EXPECT_FALSE(Slider(Stretch::kSplitSliderId).IsSliderEnabled());
-}
+INSTANTIATE_TEST_SUITE_P(Stretch, StretchPanelCheck, testing::ValuesIn(kCheckCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StretchPanel, ForSixteenNineToFourThreeTheModesAreOff)
 {
