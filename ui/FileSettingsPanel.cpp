@@ -143,5 +143,8 @@ bool CFileSettingsPanel::OnInitDialog()
     FileInfoBox()->setAccessibleName("File Info");
     SetRadioGroupIndex(kFirstFormatId, formatIndex_);
     UpdateSourcePreview();
+    // A panel first shown after a picture was converted missed that conversion's notice: it shows the
+    // output there is, so the output thumbnail and its "File Info" line are not left empty.
+    UpdateOutputPreview();
     return true;
 }

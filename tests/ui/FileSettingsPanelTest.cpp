@@ -189,15 +189,17 @@ TEST_F(FileSettingsPanelTest, FileInfoGivesTheFileSizeAndTheOutputLine)
     }
 }
 
-TEST_F(FileSettingsPanelTest, PanelCreatedAfterALoadShowsTheSourceOnly)
+TEST_F(FileSettingsPanelTest, PanelCreatedAfterAConversionShowsItsSourceAndOutput)
 {
     Load(720, 480);
     CFileSettingsPanel late;
     late.SetDocument(&document);
     late.Create();
-    EXPECT_EQ(late.FileInfoBox()->Text().toStdString(), "Source: 720 x 480\nConverted RectPx->SquarePx");
+    const std::string text = late.FileInfoBox()->Text().toStdString();
+    EXPECT_EQ(text.rfind("Source: 720 x 480\nConverted RectPx->SquarePx\n", 0), 0u) << text;
+    EXPECT_NE(text.find("960 x 540"), std::string::npos) << text;
     EXPECT_TRUE(late.SourceThumbnail()->Picture().HasPixels());
-    EXPECT_FALSE(late.OutputThumbnail()->Picture().HasPixels());
+    EXPECT_TRUE(late.OutputThumbnail()->Picture().HasPixels());
 }
 
 TEST_F(FileSettingsPanelTest, OnlyASwitchToOrFromOriginalSizeRerunsTheConversion)
