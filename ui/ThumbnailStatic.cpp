@@ -1,6 +1,7 @@
 #include "ui/ThumbnailStatic.h"
 
 #include "document/VantorelDoc.h"
+#include "ui/ZoomLevels.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -80,8 +81,18 @@ void CThumbnailStatic::ShowPicture(const CRasterImage& image)
 {
     if (!image.HasPixels()) return;
     const PixelSize size = FitSize(image.width, image.height, width(), height());
-    thumbnail_.Resample(image, static_cast<std::uint32_t>(size.width), static_cast<std::uint32_t>(size.height),
-                        kResampleThumbnail);
+    const auto fittedWidth = static_cast<std::uint32_t>(size.width);
+    const auto fittedHeight = static_cast<std::uint32_t>(size.height);
+    if (fittedWidth > image.width || fittedHeight > image.height) {
+        thumbnail_.Resample(image, fittedWidth, fittedHeight, kResampleThumbnail);
+    } else {
+        // A large picture is first halved by 2 x 2 averages down to the level just above the thumbnail's
+        // size, then area-averaged to it: as smooth as averaging the whole picture by area in one step,
+        // in a fraction of the time for a 6000 x 4000 source.
+        CZoomLevels levels;
+        const CRasterImage* fitted = levels.AtSize(image, fittedWidth, fittedHeight);
+        if (fitted == nullptr || thumbnail_.CopyFrom(*fitted) != kImageOk) thumbnail_.FreePixels();
+    }
     shown_ = thumbnail_.HasPixels() ? ToQImage(thumbnail_) : QImage();
     update();
 }
