@@ -14,7 +14,11 @@ build="$LUMATRINE_ROOT/build/bench"
 lumatrine_build "$build" -DCMAKE_BUILD_TYPE=Release -DLUMATRINE_TESTS=OFF -DLUMATRINE_BENCH=ON
 results="$build/results"
 mkdir -p "$results"
-for program in app/app_bench conversion/conversion_bench cli/cli_bench document/document_bench codec/codec_jpeg_bench codec/codec_pixels_bench; do
+# The window benchmarks draw off-screen: they measure painting, not a display.
+export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+for program in app/app_bench ui/ui_view_bench ui/panel_bench ui/file_panel_drag_bench document/dialogs_bench \
+    cli/folder_convert_bench conversion/conversion_bench cli/cli_bench document/document_bench codec/codec_jpeg_bench \
+    codec/codec_pixels_bench; do
   name="$(basename "$program")"
   "$build/bench/$program" --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
     --benchmark_out="$results/$name.json" --benchmark_out_format=json
