@@ -12,7 +12,7 @@
 
 #include "conversion/ConversionObserver.h"
 #include "document/UserPrompt.h"
-#include "ui/AspectPanel.h"
+#include "ui/RatioPanel.h"
 #include "ui/FileSettingsPanel.h"
 #include "ui/StretchPanel.h"
 

@@ -8,7 +8,7 @@
 
 #include "controls/PanelSlider.h"
 #include "document/VantorelDoc.h"
-#include "ui/AspectPanel.h"
+#include "ui/RatioPanel.h"
 
 #include "../support/PhotoLike.h"
 

@@ -7,7 +7,7 @@
 #include "document/UserPrompt.h"
 #include "document/VantorelDoc.h"
 #include "image/RasterImage.h"
-#include "ui/AspectPanel.h"
+#include "ui/RatioPanel.h"
 #include "ui/StretchPanel.h"
 
 #include "../support/TempFolder.h"

@@ -1,5 +1,6 @@
 #pragma once
-// CAspectPanel: the "Aspect Settings" panel: the direction of the conversion and the stretch/crop slider.
+// CAspectPanel (kept in RatioPanel.h: it holds the direction and the stretch/crop ratio): the
+// "Aspect Settings" panel: the direction of the conversion and the stretch/crop slider.
 //
 // It writes both into the document's settings and re-runs the conversion when a direction radio is
 // clicked or a slider interaction ends (EndTrack); moving the thumb changes nothing in the document.

@@ -1,4 +1,4 @@
-#include "ui/AspectPanel.h"
+#include "ui/RatioPanel.h"
 
 #include "controls/PanelSlider.h"
 #include "document/VantorelDoc.h"
