@@ -186,13 +186,6 @@ QWidget* CPanelDialog::GetControl(int id) const
     return nullptr;
 }
 
-int CPanelDialog::ControlId(const QWidget* control) const
-{
-    for (const auto& [controlId, known] : controls_)
-        if (known == control) return controlId;
-    return kNoId;
-}
-
 void CPanelDialog::SetSliderRange(int id, int minimum, int maximum, int position)
 {
     if (auto* slider = qobject_cast<CPanelSlider*>(FindControl(id))) slider->SetRange(minimum, maximum, position);

@@ -73,8 +73,6 @@ public:
     QWidget* GetControl(int id) const;
     template <typename T>
     T* Control(int id) const { return qobject_cast<T*>(GetControl(id)); }
-    // The template id of one of this panel's controls, kNoId for anything else.
-    int ControlId(const QWidget* control) const;
 
     // Slider helpers: nothing when `id` is not a slider; GetSliderPos then gives -1.
     void SetSliderRange(int id, int minimum, int maximum, int position);

@@ -27,7 +27,6 @@ public:
     void SetDocument(CVantorelDoc* document) { document_ = document; }
     // A thumbnail that is not draggable ignores the mouse.
     void SetDraggable(bool draggable) { draggable_ = draggable; }
-    bool IsDraggable() const { return draggable_; }
     bool IsDragging() const { return dragging_; }
 
     // Shows `image` resized to FitSize of this control's area. An image without pixels changes nothing.
