@@ -1,23 +1,11 @@
 #include "image/ImageRotation.h"
 
+#include "codec/pixels/RasterView.h"
 #include "image/RasterImage.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-
-namespace {
-
-// Pixel (x, y) of a 1-bit row set, most significant bit first.
-bool OneBitAt(const std::uint8_t* row, std::uint32_t x) { return (row[x >> 3] >> (7 - (x & 7))) & 1u; }
-
-void SetOneBit(std::uint8_t* row, std::uint32_t x, bool on)
-{
-    const auto mask = static_cast<std::uint8_t>(0x80u >> (x & 7));
-    row[x >> 3] = static_cast<std::uint8_t>(on ? row[x >> 3] | mask : row[x >> 3] & ~mask);
-}
-
-}  // namespace
 
 int RotateQuarterTurn(const CRasterImage& picture, CRasterImage& turned, bool clockwise)
 {
@@ -46,7 +34,7 @@ int RotateQuarterTurn(const CRasterImage& picture, CRasterImage& turned, bool cl
             const std::uint32_t turnedRow = clockwise ? x : width - 1 - x;
             std::uint8_t* target = to + turnedRow * turnedStride;
             if (bytesPerPixel == 0)
-                SetOneBit(target, column, OneBitAt(row, x));
+                codec::PutBit(target, static_cast<int>(column), codec::BitAt(row, static_cast<int>(x)));
             else
                 std::memcpy(target + static_cast<std::size_t>(column) * bytesPerPixel, row + static_cast<std::size_t>(x) * bytesPerPixel,
                             bytesPerPixel);
