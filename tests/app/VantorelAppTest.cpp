@@ -5,6 +5,7 @@
 #include "ui/MainFrame.h"
 
 #include "../support/QtTestProfile.h"
+#include "../support/RecordingPrompt.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -17,15 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Records the messages instead of showing them; every question is cancelled.
-class RecordingPrompt : public CUserPrompt {
-public:
-    std::vector<std::string> messages;
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    std::optional<std::string> AskSavePath(const SaveDialogRequest&) override { return std::nullopt; }
-    bool EditJpegOptions(JpegOptionsRequest&) override { return false; }
-};
 
 // A small picture file in `folder`; its path.
 std::string WritePicture(const TempFolder& folder, const std::string& name)

@@ -1,8 +1,8 @@
 #include "document/Recipe.h"
 
-#include "document/UserPrompt.h"
 #include "document/VantorelDoc.h"
 
+#include "../support/RecordingPrompt.h"
 #include "../support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -138,19 +138,10 @@ TEST(Recipe, CommandLineNamesOnlyWhatDiffersFromTheDefaults)
     EXPECT_EQ(ConvertCommandLine(ConversionSettings{}, JpegChoice{}, "-dash.png"), "lumatrine-cli convert -- -dash.png");
 }
 
-// Records the messages; asks nothing.
-class MessagePrompt : public CUserPrompt {
-public:
-    std::vector<std::string> messages;
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    std::optional<std::string> AskSavePath(const SaveDialogRequest&) override { return std::nullopt; }
-    bool EditJpegOptions(JpegOptionsRequest&) override { return false; }
-};
-
 TEST(Recipe, DocumentSavesAndLoadsItsSettings)
 {
     TempFolder folder;
-    MessagePrompt prompt;
+    RecordingPrompt prompt;
     CVantorelDoc document;
     document.SetPrompt(&prompt);
     document.conversion.settings = Unusual();

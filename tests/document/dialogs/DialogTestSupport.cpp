@@ -46,28 +46,6 @@ void AnswerWhenOpen(const std::shared_ptr<std::function<void(QWidget&)>>& answer
 
 }  // namespace
 
-int MemoryProfile::GetInt(const std::string& section, const std::string& entry, int fallback) const
-{
-    const auto found = values_.find(section + "/" + entry);
-    return found == values_.end() ? fallback : std::stoi(found->second);
-}
-
-std::string MemoryProfile::GetString(const std::string& section, const std::string& entry, const std::string& fallback) const
-{
-    const auto found = values_.find(section + "/" + entry);
-    return found == values_.end() ? fallback : found->second;
-}
-
-void MemoryProfile::WriteInt(const std::string& section, const std::string& entry, int value)
-{
-    values_[section + "/" + entry] = std::to_string(value);
-}
-
-void MemoryProfile::WriteString(const std::string& section, const std::string& entry, const std::string& value)
-{
-    values_[section + "/" + entry] = value;
-}
-
 void FillTestPicture(CRasterImage& picture, std::uint32_t width, std::uint32_t height)
 {
     picture.Create(width, height, 24);

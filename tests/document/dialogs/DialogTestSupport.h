@@ -3,24 +3,13 @@
 // files, and answering the modal dialog or message box that a call is about to open.
 
 #include "image/RasterImage.h"
-#include "platform/ProfileStore.h"
+
+#include "../../support/MemoryProfile.h"
 
 #include <QWidget>
 
 #include <functional>
-#include <map>
 #include <string>
-
-class MemoryProfile : public CProfileStore {
-public:
-    int GetInt(const std::string& section, const std::string& entry, int fallback) const override;
-    std::string GetString(const std::string& section, const std::string& entry, const std::string& fallback) const override;
-    void WriteInt(const std::string& section, const std::string& entry, int value) override;
-    void WriteString(const std::string& section, const std::string& entry, const std::string& value) override;
-
-private:
-    std::map<std::string, std::string> values_;
-};
 
 // A 24-bit picture of smooth colours with some noise, so JPEG sizes grow with the quality.
 void FillTestPicture(CRasterImage& picture, std::uint32_t width, std::uint32_t height);
