@@ -22,6 +22,11 @@ inline constexpr int kImageErrOutOfMemory = 1;
 inline constexpr int kImageErrEmptyFileName = 2;
 inline constexpr int kImageErrNoPixels = 5;
 
+// Resample methods: bilinear; bilinear when enlarging and averaging by area when shrinking (the smooth
+// one, for thumbnails and pictures drawn smaller).
+inline constexpr int kResampleBilinear = 0;
+inline constexpr int kResampleAverage = 2;
+
 struct PaletteEntry {
     std::uint8_t blue = 0;
     std::uint8_t green = 0;
@@ -98,8 +103,7 @@ public:
     int ConvertTo24InPlace();
     int ConvertTo8(CRasterImage& dst) const;
     int ConvertToMono8(CRasterImage& dst, std::uint32_t threshold) const;
-    // Makes this image a width x height resized copy of `src`: method 0 bilinear, method 2 bilinear when
-    // enlarging and area averaging when shrinking.
+    // Makes this image a width x height resized copy of `src` by kResampleBilinear or kResampleAverage.
     int Resample(const CRasterImage& src, std::uint32_t newWidth, std::uint32_t newHeight, int method);
     // Paints the picture unscaled with its top-left corner at (x, y) of `dc`, which copies only the part
     // inside its clip. 8-bit pictures are painted through their palette (all 256 entries, as

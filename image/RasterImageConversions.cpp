@@ -12,13 +12,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr int kResampleBilinear = 0;
-constexpr int kResampleThumbnail = 2;
-
-}  // namespace
-
 int CRasterImage::ConvertTo24(CRasterImage& dst) const
 {
     if (!HasPixels()) return kImageErrNoPixels;
@@ -130,15 +123,15 @@ int CRasterImage::Resample(const CRasterImage& src, std::uint32_t newWidth, std:
     std::uint8_t* out = Pixels();
     const bool enlarging = src.width < newWidth || src.height < newHeight;
     int done = 0;
-    if (src.bitsPerPixel == 24 && (method == kResampleBilinear || (method == kResampleThumbnail && enlarging))) {
+    if (src.bitsPerPixel == 24 && (method == kResampleBilinear || (method == kResampleAverage && enlarging))) {
         done = CodecResizeBilinearRgb(in, sw, sh, ss, out, dw, dh, ds, 3);
-    } else if (src.bitsPerPixel == 24 && method == kResampleThumbnail) {
+    } else if (src.bitsPerPixel == 24 && method == kResampleAverage) {
         done = CodecShrinkAverageRgb(in, sw, sh, ss, out, dw, dh, ds, 3, 1);
     } else if (src.bitsPerPixel == 8 && method == kResampleBilinear) {
         done = CodecResizeBilinearPalette(in, sw, sh, ss, out, dw, dh, ds, src.paletteCount, src.PaletteBytes());
-    } else if (src.bitsPerPixel == 1 && method == kResampleThumbnail && enlarging) {
+    } else if (src.bitsPerPixel == 1 && method == kResampleAverage && enlarging) {
         done = CodecResizeOneBit(in, sw, sh, ss, out, dw, dh, ds);
-    } else if (src.bitsPerPixel == 1 && method == kResampleThumbnail) {
+    } else if (src.bitsPerPixel == 1 && method == kResampleAverage) {
         // Mostly-white pictures keep thin dark lines visible with a low threshold, and the reverse.
         unsigned counts[2] = {0, 0};
         CodecCountOneBitPixels(in, sw, sh, ss, counts, 0);

@@ -233,7 +233,7 @@ int CRasterImage::LoadFrom(CodecIOHandle* source, int type)
         const double newHeight = height / ratio;
         if (ratio != 0 && std::fabs(1 - ratio) > 0.25 && newHeight >= 1 && newHeight <= 1'000'000) {
             CRasterImage reshaped;
-            if (reshaped.Resample(*this, width, static_cast<std::uint32_t>(newHeight), 0) == kImageOk) TakeOver(reshaped);
+            if (reshaped.Resample(*this, width, static_cast<std::uint32_t>(newHeight), kResampleBilinear) == kImageOk) TakeOver(reshaped);
         }
     }
     ConvertTo24InPlace();

@@ -15,8 +15,6 @@
 
 namespace {
 
-// Resample method 2: bilinear when enlarging, area averaging when shrinking.
-constexpr int kResampleThumbnail = 2;
 const QColor kFrameRed(255, 0, 0);
 
 // The picture as a QImage the painter can draw: 24-bit rows copied, other depths through 24 bits.
@@ -84,7 +82,7 @@ void CThumbnailStatic::ShowPicture(const CRasterImage& image)
     const auto fittedWidth = static_cast<std::uint32_t>(size.width);
     const auto fittedHeight = static_cast<std::uint32_t>(size.height);
     if (fittedWidth > image.width || fittedHeight > image.height) {
-        thumbnail_.Resample(image, fittedWidth, fittedHeight, kResampleThumbnail);
+        thumbnail_.Resample(image, fittedWidth, fittedHeight, kResampleAverage);
     } else {
         // A large picture is first halved by 2 x 2 averages down to the level just above the thumbnail's
         // size, then area-averaged to it: as smooth as averaging the whole picture by area in one step,

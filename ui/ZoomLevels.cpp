@@ -5,9 +5,6 @@
 
 namespace {
 
-// CRasterImage::Resample's method that averages areas when shrinking.
-constexpr int kAreaAverage = 2;
-
 // `half` becomes `picture` (24 bits) at half size: each pixel the rounded mean of a 2 x 2 block.
 int Halve(const CRasterImage& picture, CRasterImage& half)
 {
@@ -74,7 +71,7 @@ const CRasterImage* CZoomLevels::AtSize(const CRasterImage& picture, std::uint32
     const CRasterImage* larger = Level(picture, level);
     if (larger == nullptr || (larger->width == width && larger->height == height)) return larger;
     if (!between_.HasPixels() || between_.width != width || between_.height != height) {
-        if (between_.Resample(*larger, width, height, kAreaAverage) != kImageOk) return nullptr;
+        if (between_.Resample(*larger, width, height, kResampleAverage) != kImageOk) return nullptr;
     }
     return &between_;
 }

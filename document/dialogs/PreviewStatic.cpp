@@ -55,7 +55,7 @@ bool CPreviewStatic::LoadPreview(const std::string& path)
         // A very long, thin picture still keeps one row or column.
         const auto fittedWidth = std::max<std::uint32_t>(1, static_cast<std::uint32_t>(loadedWidth * (1 / scale)));
         const auto fittedHeight = std::max<std::uint32_t>(1, static_cast<std::uint32_t>(loadedHeight * (1 / scale)));
-        thumbnail.Resample(loaded, fittedWidth, fittedHeight, 2);
+        thumbnail.Resample(loaded, fittedWidth, fittedHeight, kResampleAverage);
     }
     thumbnailImage = PictureToQImage(thumbnail);
     update();
