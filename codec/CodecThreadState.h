@@ -11,6 +11,7 @@
 // options adds fields to its own struct, never to this record.
 
 #include "codec/CodecErrors.h"
+#include "codec/PictureMetadata.h"
 #include "codec/formats/JpegOptions.h"
 #include "codec/formats/PngOptions.h"
 #include "codec/formats/TiffOptions.h"
@@ -26,6 +27,8 @@ struct CodecThreadState {
     CodecJpegOptions jpeg;
     CodecPngOptions png;
     CodecTiffOptions tiff;
+    CodecPictureMetadata metadataRead;     // what the last JPEG, PNG, TIFF or PSD read found
+    CodecPictureMetadata metadataToWrite;  // embedded by later JPEG, PNG, TIFF and PSD writes
 };
 
 namespace codec {
