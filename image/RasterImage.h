@@ -12,9 +12,11 @@
 #include "image/PixelRect.h"
 
 #include "codec/CodecDpiInfo.h"
+#include "codec/PictureMetadata.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 // Status codes of the image's own operations; other non-zero values come from the codec layer.
 inline constexpr int kImageOk = 0;
@@ -140,4 +142,12 @@ public:
     std::int32_t decodeHintHeight = 0;
     std::uint32_t fileWidth = 0;
     std::uint32_t fileHeight = 0;
+    // Loading turns the picture upright by its Orientation tag; storedOrientation is the tag the last
+    // load found (0: none).
+    bool autoOrient = true;
+    std::int32_t storedOrientation = 0;
+    // The colour profile, Exif and XMP the file carried (null: none); saving embeds them while
+    // keepMetadata is set.
+    std::shared_ptr<const CodecPictureMetadata> metadata;
+    bool keepMetadata = true;
 };
