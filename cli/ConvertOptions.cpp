@@ -26,7 +26,12 @@ const char* const kConvertHelp =
     "      --sharpen N      sharpen amount 0..255 (hundredths); giving it switches sharpening on\n"
     "                       (off switches it off)\n"
     "      --format F       output size: wysiwyg (960 x 540 or 720 x 540), ntsc (720 x 480 D1),\n"
-    "                       pal (720 x 576 D1), original, or 0..3 (default wysiwyg)\n"
+    "                       pal (720 x 576 D1), original, hd (1920 x 1080 or 1440 x 1080),\n"
+    "                       uhd (3840 x 2160 or 2880 x 2160), or 0..5 (default wysiwyg)\n"
+    "      --size WxH       output size: a square-pixel frame of W x H pixels, instead of --format\n"
+    "                       (give one of the two; either overrides the recipe's). It must have the\n"
+    "                       picture's shape to within a pixel of width: 16:9, or 4:3 with --to 4x3\n"
+    "                       (e.g. 1280x720, 1024x768); at most 1000000 a side and 268435456 pixels\n"
     "      --pan X,Y        crop window position in the spare width and height, each 0.0..1.0\n"
     "                       (default 0.5,0.5)\n"
     "      --quality Q      JPEG and lossy WebP quality 40..100 (default 92)\n"
@@ -61,9 +66,9 @@ bool TakesOption(OptionCommand command, const std::string& name)
 // The options that set a setting are the recipe's keys with "--" in front.
 bool IsSettingOption(const std::string& name)
 {
-    static constexpr std::array<const char*, 12> kSettingOptions = {"--to", "--ratio", "--mode", "--split", "--sharpen", "--format",
-                                                                    "--pan", "--quality", "--target-size", "--subsample", "--progressive",
-                                                                    "--lossless"};
+    static constexpr std::array<const char*, 13> kSettingOptions = {"--to", "--ratio", "--mode", "--split", "--sharpen", "--format",
+                                                                    "--size", "--pan", "--quality", "--target-size", "--subsample",
+                                                                    "--progressive", "--lossless"};
     return std::find(kSettingOptions.begin(), kSettingOptions.end(), name) != kSettingOptions.end();
 }
 
@@ -147,11 +152,23 @@ std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>
         error = "recipe " + *recipe + ": " + error;
         return std::nullopt;
     }
+    // --format and --size give the one output size: whichever order they stood in, both is ambiguous.
+    const auto given = [&](const char* name) {
+        return std::any_of(settingOptions.begin(), settingOptions.end(), [&](const auto& option) { return option.first == name; });
+    };
+    if (given("--format") && given("--size")) {
+        error = "--format and --size both choose the output size: give one of them";
+        return std::nullopt;
+    }
     for (const auto& [name, text] : settingOptions) {
         if (const std::string expected = ApplySettingText(name.substr(2), text, options.settings, options.jpeg); !expected.empty()) {
             error = "invalid value for " + name + ": " + expected;
             return std::nullopt;
         }
+    }
+    if (const std::string problem = OwnFrameShapeProblem(options.settings); !problem.empty()) {
+        error = "invalid value for --size: " + problem;
+        return std::nullopt;
     }
     if (!options.help && options.inputs.empty()) {
         error = "no input file given";

@@ -241,6 +241,8 @@ void CConversion::NormalizeNonSquareSource()
 
 void CConversion::ApplyOutputFormat()
 {
+    // An own frame is square-pixel: it is written as shown.
+    if (settings.HasOwnFrame()) return;
     int frameHeight = 0;
     switch (static_cast<OutputFormat>(settings.outputFormat)) {
     case OutputFormat::NtscD1: frameHeight = 480; break;

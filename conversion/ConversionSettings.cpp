@@ -1,5 +1,7 @@
 #include "conversion/ConversionSettings.h"
 
+#include <cmath>
+
 using namespace geometry;
 
 namespace {
@@ -17,7 +19,55 @@ double CropShape(std::int32_t stretchCropRatio)
     return stretchCropRatio * kPercent * kSpan + kShape4x3;
 }
 
+struct FrameSize {
+    std::int32_t width;
+    std::int32_t height;
+};
+
+// The square-pixel frame of each output format for a 16:9 and for a 4:3 picture. The D1 formats show
+// and stretch at the WYSIWYG size and are squeezed only when saved; Original has no fixed frame.
+struct FormatFrames {
+    FrameSize wide;
+    FrameSize narrow;
+};
+constexpr FormatFrames kFormatFrames[kOutputFormatCount] = {
+    {{960, 540}, {720, 540}},    {{960, 540}, {720, 540}},    {{960, 540}, {720, 540}},
+    {{0, 0}, {0, 0}},            {{1920, 1080}, {1440, 1080}}, {{3840, 2160}, {2880, 2160}},
+};
+
+// Width / height of the converted picture.
+double PictureShape(const ConversionSettings& settings)
+{
+    return settings.ToFourThree() ? kShape4x3 : kShape16x9;
+}
+
+// The frames of `outputFormat`; an unknown value (a stored setting from elsewhere) gets WYSIWYG's.
+const FormatFrames& FramesOf(std::int32_t outputFormat)
+{
+    const bool known = outputFormat >= 0 && outputFormat < kOutputFormatCount;
+    return kFormatFrames[known ? outputFormat : static_cast<std::int32_t>(OutputFormat::Wysiwyg)];
+}
+
 }  // namespace
+
+void ConversionSettings::ChooseOutputFormat(std::int32_t format)
+{
+    outputFormat = format;
+    frameWidth = 0;
+    frameHeight = 0;
+}
+
+void ConversionSettings::ChooseOwnFrame(std::int32_t width, std::int32_t height)
+{
+    outputFormat = static_cast<std::int32_t>(OutputFormat::Wysiwyg);
+    frameWidth = width;
+    frameHeight = height;
+}
+
+bool ConversionSettings::OwnFrameFitsShape() const
+{
+    return !HasOwnFrame() || std::abs(frameWidth - frameHeight * PictureShape(*this)) < 1.0;
+}
 
 void ConversionSettings::ComputeCropRect(std::int32_t w, std::int32_t h)
 {
@@ -45,13 +95,13 @@ void ConversionSettings::ComputeCropRect(std::int32_t w, std::int32_t h)
 OutputGeometry ConversionSettings::ComputeOutputSize() const
 {
     const std::int32_t cropHeight = cropRect.bottom - cropRect.top;
-    const bool original = outputFormat == static_cast<std::int32_t>(OutputFormat::Original);
-    if (!ToFourThree()) {
-        if (original) return {Trunc(cropHeight * kShape16x9), cropHeight, stretchMode};
-        return {960, 540, stretchMode};
-    }
-    if (original) return {Trunc(cropHeight * kShape4x3), cropHeight, stretchMode};
-    return {720, 540, static_cast<std::int32_t>(StretchMode::Uniform)};
+    if (!HasOwnFrame() && outputFormat == static_cast<std::int32_t>(OutputFormat::Original))
+        return {Trunc(cropHeight * PictureShape(*this)), cropHeight, stretchMode};
+    // Into a fixed frame a 16:9 picture is smart-stretched; a 4:3 one only changes scale, uniformly.
+    const std::int32_t mode = ToFourThree() ? static_cast<std::int32_t>(StretchMode::Uniform) : stretchMode;
+    if (HasOwnFrame()) return {frameWidth, frameHeight, mode};
+    const FrameSize frame = ToFourThree() ? FramesOf(outputFormat).narrow : FramesOf(outputFormat).wide;
+    return {frame.width, frame.height, mode};
 }
 
 void ConversionSettings::ResetSplitPoint()

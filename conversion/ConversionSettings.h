@@ -18,7 +18,10 @@ inline constexpr double kPercent = 0.01;                  // slider units to fra
 
 enum class Direction : std::int32_t { To16x9 = 0, To4x3 = 1 };
 
-enum class OutputFormat : std::int32_t { Wysiwyg = 0, NtscD1 = 1, PalD1 = 2, Original = 3 };
+// The output sizes: square-pixel frames (Wysiwyg, FullHd, Uhd), the D1 video frames the output is
+// squeezed into when saved (NtscD1, PalD1), and the crop window's own height (Original).
+enum class OutputFormat : std::int32_t { Wysiwyg = 0, NtscD1 = 1, PalD1 = 2, Original = 3, FullHd = 4, Uhd = 5 };
+inline constexpr int kOutputFormatCount = 6;
 
 enum class StretchMode : std::int32_t {
     Uniform = 0,
@@ -40,7 +43,9 @@ struct OutputGeometry {
 struct ConversionSettings {
     std::int32_t direction = 0;         // 0 "4:3 to 16:9", any other value "16:9 to 4:3"
     std::int32_t stretchCropRatio = 0;  // 0..100: 0 stretch only, 100 crop only (direction 0)
-    std::int32_t outputFormat = 0;      // OutputFormat
+    std::int32_t outputFormat = 0;      // OutputFormat; a value outside it acts as Wysiwyg
+    std::int32_t frameWidth = 0;        // a square-pixel output frame of the user's own size, which
+    std::int32_t frameHeight = 0;       // replaces the output format's while both are above 0
     double panX = 0.5;                  // 0..1: crop window position in the spare width
     double panY = 0.5;                  // 0..1: crop window position in the spare height
     PixelRect cropRect;                 // derived by ComputeCropRect
@@ -54,6 +59,13 @@ struct ConversionSettings {
     std::int32_t splitOn = 0;           // while 0 the smart stretch splits at 0.5
 
     bool ToFourThree() const { return direction != 0; }
+    bool HasOwnFrame() const { return frameWidth > 0 && frameHeight > 0; }
+    // The output size is one choice: an output format, or a frame of its own size (in WYSIWYG's place).
+    void ChooseOutputFormat(std::int32_t format);
+    void ChooseOwnFrame(std::int32_t width, std::int32_t height);
+    // An own frame must have the shape the direction gives the picture (to within a pixel of width), or
+    // its pixels would not be square; true also without an own frame.
+    bool OwnFrameFitsShape() const;
 
     // Places the crop window in a W x H source; changes nothing but cropRect.
     void ComputeCropRect(std::int32_t sourceWidthPx, std::int32_t sourceHeightPx);

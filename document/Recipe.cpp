@@ -1,5 +1,6 @@
 #include "document/Recipe.h"
 
+#include "codec/CodecLimits.h"
 #include "platform/FileReplace.h"
 
 #include <array>
@@ -17,7 +18,7 @@ namespace {
 constexpr std::uintmax_t kMaxRecipeBytes = 64 * 1024;
 
 constexpr std::array<const char*, 6> kModeNames = {"uniform", "right", "left", "both", "edges", "extreme"};
-constexpr std::array<const char*, 4> kFormatNames = {"wysiwyg", "ntsc", "pal", "original"};
+constexpr std::array<const char*, kOutputFormatCount> kFormatNames = {"wysiwyg", "ntsc", "pal", "original", "hd", "uhd"};
 
 bool ParseWhole(const std::string& text, long long low, long long high, long long& value)
 {
@@ -48,6 +49,24 @@ bool ParseNamed(const std::string& text, const std::array<const char*, N>& names
     if (!ParseWhole(text, 0, static_cast<long long>(N) - 1, number)) return false;
     value = static_cast<std::int32_t>(number);
     return true;
+}
+
+// "WxH": a frame within the pixel budget every picture of the program keeps to.
+bool ParseFrame(const std::string& text, std::int32_t& width, std::int32_t& height)
+{
+    const std::size_t cross = text.find('x');
+    long long w = 0, h = 0;
+    if (cross == std::string::npos || !ParseWhole(text.substr(0, cross), 1, codec::kMaxSide, w) ||
+        !ParseWhole(text.substr(cross + 1), 1, codec::kMaxSide, h) || static_cast<std::uint64_t>(w * h) > codec::kMaxPixels)
+        return false;
+    width = static_cast<std::int32_t>(w);
+    height = static_cast<std::int32_t>(h);
+    return true;
+}
+
+std::string FrameText(std::int32_t width, std::int32_t height)
+{
+    return std::to_string(width) + "x" + std::to_string(height);
 }
 
 bool ParseYesNo(const std::string& text, bool& value)
@@ -85,7 +104,8 @@ std::vector<SettingLine> SettingLines(const ConversionSettings& settings, const 
         {"mode", NameText(settings.stretchMode, kModeNames)},
         {"split", settings.splitOn != 0 ? FractionText(settings.splitPosition) : "off"},
         {"sharpen", settings.sharpenOn != 0 ? std::to_string(settings.sharpenAmount) : "off"},
-        {"format", NameText(settings.outputFormat, kFormatNames)},
+        settings.HasOwnFrame() ? SettingLine{"size", FrameText(settings.frameWidth, settings.frameHeight)}
+                               : SettingLine{"format", NameText(settings.outputFormat, kFormatNames)},
         {"pan", FractionText(settings.panX) + "," + FractionText(settings.panY)},
         {"quality", std::to_string(jpeg.quality)},
         {"target-size", jpeg.targetBytes > 0 ? std::to_string(jpeg.targetBytes) : "off"},
@@ -106,7 +126,7 @@ void ResetRecipeSettings(ConversionSettings& settings, JpegChoice& jpeg)
     settings.splitOn = defaults.splitOn;
     settings.sharpenAmount = defaults.sharpenAmount;
     settings.sharpenOn = defaults.sharpenOn;
-    settings.outputFormat = defaults.outputFormat;
+    settings.ChooseOutputFormat(defaults.outputFormat);
     settings.panX = defaults.panX;
     settings.panY = defaults.panY;
     jpeg = JpegChoice{};
@@ -164,7 +184,15 @@ std::string ApplySettingText(const std::string& key, const std::string& value, C
             settings.sharpenOn = 1;
         }
     } else if (key == "format") {
-        if (!ParseNamed(value, kFormatNames, settings.outputFormat)) return "wysiwyg, ntsc, pal, original or 0..3";
+        std::int32_t format = 0;
+        if (!ParseNamed(value, kFormatNames, format)) return "wysiwyg, ntsc, pal, original, hd, uhd or 0..5";
+        settings.ChooseOutputFormat(format);
+    } else if (key == "size") {
+        std::int32_t width = 0, height = 0;
+        if (!ParseFrame(value, width, height))
+            return "WxH in pixels, each side 1.." + std::to_string(codec::kMaxSide) + " and at most " +
+                   std::to_string(codec::kMaxPixels) + " pixels in all";
+        settings.ChooseOwnFrame(width, height);
     } else if (key == "pan") {
         const std::size_t comma = value.find(',');
         double panY = 0;
@@ -198,6 +226,14 @@ std::string ApplySettingText(const std::string& key, const std::string& value, C
     return {};
 }
 
+std::string OwnFrameShapeProblem(const ConversionSettings& settings)
+{
+    if (settings.OwnFrameFitsShape()) return {};
+    const bool fourThree = settings.ToFourThree();
+    return FrameText(settings.frameWidth, settings.frameHeight) + " is not a " + (fourThree ? "4:3" : "16:9") +
+           " frame: its width must be its height x " + (fourThree ? "4/3" : "16/9") + ", to within a pixel";
+}
+
 std::string RecipeText(const ConversionSettings& settings, const JpegChoice& jpeg)
 {
     std::string text = "# Lumatrine NR recipe\n";
@@ -228,10 +264,17 @@ bool ApplyRecipeText(const std::string& text, ConversionSettings& settings, Jpeg
         const std::string key = Trim(line.substr(0, equals));
         const std::string value = Trim(line.substr(equals + 1));
         if (line.find('\0') != std::string::npos) return refuse("not text");
-        if (!seen.insert(key).second) return refuse("\"" + key + "\" is given twice");
+        // "format" and "size" are two ways of giving the one output size.
+        const bool outputSize = key == "format" || key == "size";
+        if (!seen.insert(outputSize ? "format" : key).second)
+            return refuse(outputSize ? "the output size is given twice (format or size, once)" : "\"" + key + "\" is given twice");
         const std::string problem = ApplySettingText(key, value, newSettings, newJpeg);
         if (problem == "unknown setting") return refuse("unknown setting \"" + key + "\"");
         if (!problem.empty()) return refuse("invalid value for " + key + ": " + problem);
+    }
+    if (const std::string problem = OwnFrameShapeProblem(newSettings); !problem.empty()) {
+        error = "size: " + problem;
+        return false;
     }
     settings = newSettings;
     jpeg = newJpeg;

@@ -9,13 +9,18 @@
 //   mode = uniform             uniform, right, left, both, edges, extreme, or 0..5
 //   split = off                off, or the split point 0.0..1.0 (switches it on)
 //   sharpen = off              off, or the amount 0..255 (switches sharpening on)
-//   format = wysiwyg           wysiwyg, ntsc, pal, original, or 0..3
+//   format = wysiwyg           wysiwyg, ntsc, pal, original, hd, uhd, or 0..5
+//   size = 1280x720            instead of format: a square-pixel frame of this size (WxH)
 //   pan = 0.5,0.5              crop window position X,Y, each 0.0..1.0
 //   quality = 92               JPEG quality 40..100
 //   target-size = off          off, or a JPEG size in bytes the quality search aims below
 //   subsample = no             yes: the encoder's default chroma subsampling
 //   progressive = no           yes: a progressive JPEG
 //   lossless = no              yes: a lossless WebP (else lossy at the quality)
+//
+// "format" and "size" both give the output size: a recipe holds one of them, and the text written holds
+// "size" in place of "format" when the settings have a frame of their own size. Such a frame must have
+// the picture's shape (16:9, or 4:3 with "to = 4x3") to within a pixel of width, so its pixels are square.
 //
 // A key left out keeps its default. A recipe is applied whole or not at all: an unknown key, a repeated
 // key, a value out of range or a line without "=" refuses the recipe with a message naming the line,
@@ -33,6 +38,10 @@ inline constexpr const char* kRecipeExtension = ".lumrecipe";
 // "unknown setting". Nothing changes on failure.
 std::string ApplySettingText(const std::string& key, const std::string& value, ConversionSettings& settings,
                              JpegChoice& jpeg);
+
+// Why the settings' own frame does not fit the picture's shape, or the empty string when it fits (or
+// there is none).
+std::string OwnFrameShapeProblem(const ConversionSettings& settings);
 
 // The recipe text for these settings; every key, in the order above.
 std::string RecipeText(const ConversionSettings& settings, const JpegChoice& jpeg);

@@ -7,13 +7,13 @@
 
 namespace {
 
-constexpr int kOriginalFormat = static_cast<int>(OutputFormat::Original);
-constexpr int kFormatCount = 4;
 
 constexpr int kSourceThumbnailId = 1011;
 constexpr int kOutputThumbnailId = 1012;
 constexpr int kFileInfoId = 1001;
-constexpr int kFirstFormatId = 1040;  // 1040..1043: output formats 0..3
+constexpr int kFirstFormatId = 1040;  // 1040..1045: output formats 0..5
+constexpr int kPanelWidth = 159;
+constexpr int kPanelHeight = 405;
 
 using Kind = DialogItem::Kind;
 // The panel's controls in dialog units; the two thumbnails are added beside them.
@@ -27,6 +27,8 @@ constexpr DialogItem kTemplate[] = {
     {Kind::RadioButton, kFirstFormatId + 1, "NTSC D1 (720x480)", 7, 319, 80, 10},
     {Kind::RadioButton, kFirstFormatId + 2, "PAL D1 (720x576)", 7, 332, 74, 10},
     {Kind::RadioButton, kFirstFormatId + 3, "Original Size (for Photography)", 7, 346, 111, 10},
+    {Kind::RadioButton, kFirstFormatId + 4, "Full HD (1920x1080)", 7, 359, 92, 10},
+    {Kind::RadioButton, kFirstFormatId + 5, "UHD (3840x2160)", 7, 373, 80, 10},
 };
 
 // The pixel sizes of source and output as the "File Info" box shows them, one line each ('\n' is the
@@ -107,11 +109,11 @@ void CFileSettingsPanel::OnFormatClicked(int format)
     formatIndex_ = format;
     if (document_ == nullptr) return;
     ConversionSettings& settings = document_->conversion.settings;
-    const int old = settings.outputFormat;
-    settings.outputFormat = format;
-    // Formats 0, 1 and 2 share one output picture and differ only when saving; the photographic size
-    // is a different picture.
-    if ((old == kOriginalFormat) != (format == kOriginalFormat)) {
+    const OutputGeometry old = settings.ComputeOutputSize();
+    settings.ChooseOutputFormat(format);
+    // Formats 0, 1 and 2 share one output picture and differ only when saving: the picture is rebuilt
+    // only when its size changes.
+    if (!(settings.ComputeOutputSize() == old)) {
         document_->UpdateConversion(false);
     } else if (IsCreated() && outputThumbnail_->Picture().HasPixels()) {
         ShowFileInfo(true);
@@ -126,12 +128,12 @@ CSkinButton* CFileSettingsPanel::FormatRadio(int format) const { return Control<
 
 void CFileSettingsPanel::OnButtonClicked(int id)
 {
-    if (id >= kFirstFormatId && id < kFirstFormatId + kFormatCount) OnFormatClicked(id - kFirstFormatId);
+    if (id >= kFirstFormatId && id < kFirstFormatId + kOutputFormatCount) OnFormatClicked(id - kFirstFormatId);
 }
 
 bool CFileSettingsPanel::OnInitDialog()
 {
-    BuildTemplate(kTemplate, 159, 378);
+    BuildTemplate(kTemplate, kPanelWidth, kPanelHeight);
     sourceThumbnail_ = new CThumbnailStatic;
     AddControl(kSourceThumbnailId, sourceThumbnail_, QRect(7, 12, 145, 101));
     outputThumbnail_ = new CThumbnailStatic;

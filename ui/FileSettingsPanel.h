@@ -31,7 +31,7 @@ public:
     CThumbnailStatic* SourceThumbnail() const { return sourceThumbnail_; }
     CThumbnailStatic* OutputThumbnail() const { return outputThumbnail_; }
     CSkinEdit* FileInfoBox() const;
-    // The radio of output format 0..3.
+    // The radio of output format 0..5.
     CSkinButton* FormatRadio(int format) const;
 
 protected:

@@ -75,7 +75,7 @@ TEST(Cli, ConvertHelpExplainsEveryOption)
 {
     const CliRun run = RunCommand({"convert", "--help"});
     EXPECT_EQ(run.exitCode, 0);
-    for (const char* option : {"--output", "--to", "--ratio", "--mode", "--split", "--sharpen", "--format", "--pan",
+    for (const char* option : {"--output", "--to", "--ratio", "--mode", "--split", "--sharpen", "--format", "--size", "--pan",
                                "--quality", "--target-size", "--subsample", "--progressive", "--lossless", "--force", "--jobs", "--recipe"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
@@ -92,6 +92,99 @@ TEST(Cli, ConvertWritesTheProposedNameBesideTheInput)
 
     EXPECT_EQ(RunCommand({"convert", "--to", "4x3", "--format", "pal", input}).exitCode, 0);
     EXPECT_EQ(SizeOf(folder.File("Photo_4x3.png")).height, 576);
+}
+
+// The output size options: each accepted value with the settings it gives, each refused one with the
+// start of its message.
+struct OutputSizeCase {
+    const char* name;
+    std::vector<std::string> args;
+    int format, frameWidth, frameHeight;  // when accepted
+    const char* error;                    // null: accepted
+};
+const OutputSizeCase kOutputSizeCases[] = {
+    {"hd_by_name", {"--format", "hd"}, 4, 0, 0, nullptr},
+    {"uhd_by_name", {"--format=uhd"}, 5, 0, 0, nullptr},
+    {"hd_by_number", {"--format", "4"}, 4, 0, 0, nullptr},
+    {"uhd_by_number", {"--format", "5"}, 5, 0, 0, nullptr},
+    {"own_frame", {"--size", "1280x720"}, 0, 1280, 720, nullptr},
+    {"own_frame_4x3", {"--size=1024x768", "--to", "4x3"}, 0, 1024, 768, nullptr},
+    {"own_frame_odd_width", {"--size", "1366x768"}, 0, 1366, 768, nullptr},
+    {"format_beyond_the_known", {"--format", "6"}, 0, 0, 0, "invalid value for --format: wysiwyg, ntsc, pal, original, hd, uhd or 0..5"},
+    {"size_without_height", {"--size", "1280"}, 0, 0, 0, "invalid value for --size: WxH in pixels"},
+    {"size_zero", {"--size", "0x0"}, 0, 0, 0, "invalid value for --size: WxH in pixels"},
+    {"size_with_spaces", {"--size", "1280 x 720"}, 0, 0, 0, "invalid value for --size: WxH in pixels"},
+    {"size_over_the_budget", {"--size", "30000x16875"}, 0, 0, 0, "invalid value for --size: WxH in pixels"},
+    {"size_not_16x9", {"--size", "1000x1000"}, 0, 0, 0, "invalid value for --size: 1000x1000 is not a 16:9 frame"},
+    {"size_not_4x3", {"--to", "4x3", "--size", "1920x1080"}, 0, 0, 0, "invalid value for --size: 1920x1080 is not a 4:3 frame"},
+    {"size_and_format", {"--size", "1280x720", "--format", "hd"}, 0, 0, 0, "--format and --size both choose the output size"},
+};
+
+class CliOutputSize : public testing::TestWithParam<OutputSizeCase> {};
+
+TEST_P(CliOutputSize, ParsesOrNamesTheProblem)
+{
+    const OutputSizeCase& c = GetParam();
+    std::vector<std::string> args = c.args;
+    args.push_back("in.png");
+    std::string error;
+    const std::optional<ConvertOptions> options = ParseConvertOptions(args, error);
+    if (c.error != nullptr) {
+        EXPECT_FALSE(options);
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+        return;
+    }
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(options->settings.outputFormat, c.format);
+    EXPECT_EQ(options->settings.frameWidth, c.frameWidth);
+    EXPECT_EQ(options->settings.frameHeight, c.frameHeight);
+}
+INSTANTIATE_TEST_SUITE_P(Cli, CliOutputSize, testing::ValuesIn(kOutputSizeCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Cli, OutputSizeOptionsOverrideTheRecipesOutputSize)
+{
+    TempFolder folder;
+    const std::string hd = folder.Write("hd.lumrecipe", "format = hd\n");
+    const std::string own = folder.Write("own.lumrecipe", "size = 1280x720\n");
+    std::string error;
+    std::optional<ConvertOptions> options = ParseConvertOptions({"--recipe", hd, "--size", "854x480", "x.png"}, error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(options->settings.ComputeOutputSize().width, 854);
+    options = ParseConvertOptions({"--format", "uhd", "--recipe", own, "x.png"}, error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_FALSE(options->settings.HasOwnFrame());
+    EXPECT_EQ(options->settings.outputFormat, 5);
+}
+
+TEST(Cli, ConvertedFileHasTheChosenFrame)
+{
+    TempFolder folder;
+    const std::string input = WritePicture(folder, "shot.png", 400, 300);
+    struct Case {
+        std::vector<std::string> args;
+        const char* output;
+        int width, height;
+    };
+    const Case cases[] = {
+        {{"--format", "hd"}, "hd.png", 1920, 1080},
+        {{"--format", "uhd", "--to", "4x3"}, "uhd43.png", 2880, 2160},
+        {{"--size", "1280x720"}, "own.png", 1280, 720},
+        {{"--size", "640x480", "--to", "4x3"}, "own43.png", 640, 480},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"convert", "-o", folder.File(c.output)};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.push_back(input);
+        const CliRun run = RunCommand(args);
+        ASSERT_EQ(run.exitCode, 0) << c.output << ": " << run.err;
+        const PixelSize size = SizeOf(folder.File(c.output));
+        EXPECT_EQ(size.width, c.width) << c.output;
+        EXPECT_EQ(size.height, c.height) << c.output;
+    }
+    const CliRun refused = RunCommand({"convert", "--size", "-5x9", input});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("invalid value for --size"), std::string::npos) << refused.err;
 }
 
 TEST(Cli, ExistingOutputsFailUnlessForced)

@@ -160,6 +160,7 @@ TEST_F(ConversionFixture, OutputFormatSqueezesOnlyIntoD1Frames)
 {
     const struct { int direction, format; std::uint32_t width, height; } cases[] = {
         {0, 1, 720, 480}, {0, 2, 720, 576}, {1, 1, 720, 480}, {0, 0, 960, 540}, {0, 3, 1365, 768},
+        {0, 4, 1920, 1080}, {1, 5, 2880, 2160},
     };
     Load(1024, 768);
     for (const auto& c : cases) {

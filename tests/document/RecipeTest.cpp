@@ -95,6 +95,14 @@ constexpr RefusedCase kRefusedCases[] = {
     {"line_without_equals", "ratio = 10\nmode uniform", "line 2: expected \"key = value\""},
     {"key_given_twice", "ratio = 10\nratio = 20", "line 2: \"ratio\" is given twice"},
     {"number_with_trailing_text", "sharpen = 40%", "line 1: invalid value for sharpen"},
+    {"format_beyond_the_known", "format = 6", "line 1: invalid value for format"},
+    {"size_without_height", "size = 1280", "line 1: invalid value for size: WxH in pixels"},
+    {"size_zero", "size = 0x0", "line 1: invalid value for size"},
+    {"size_negative", "size = -16x9", "line 1: invalid value for size"},
+    {"size_side_too_long", "size = 1000001x562501", "line 1: invalid value for size"},
+    {"size_over_the_budget", "size = 21846x12288", "line 1: invalid value for size"},
+    {"format_and_size", "format = hd\nsize = 1280x720", "line 2: the output size is given twice"},
+    {"size_not_the_picture_shape", "size = 1280x720\nto = 4x3", "size: 1280x720 is not a 4:3 frame"},
 };
 
 class RecipeRefused : public testing::TestWithParam<RefusedCase> {};
@@ -112,6 +120,38 @@ TEST_P(RecipeRefused, NamesTheLineAndChangesNothing)
 
 INSTANTIATE_TEST_SUITE_P(Recipe, RecipeRefused, testing::ValuesIn(kRefusedCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Recipe, OutputSizesReadAndWriteBack)
+{
+    struct Case {
+        const char* line;
+        int format, frameWidth, frameHeight;
+        const char* written;
+    };
+    const Case cases[] = {
+        {"format = hd", 4, 0, 0, "format = hd"},          {"format = 5", 5, 0, 0, "format = uhd"},
+        {"size = 1280x720", 0, 1280, 720, "size = 1280x720"},
+        {"size = 16384x16384\nto = 4x3", 0, 0, 0, nullptr},  // refused: not 4:3
+        {"size = 21845x12288", 0, 21845, 12288, "size = 21845x12288"},  // just within the pixel budget
+    };
+    for (const Case& c : cases) {
+        ConversionSettings settings;
+        settings.outputFormat = 3;
+        JpegChoice jpeg;
+        std::string error;
+        const bool read = ApplyRecipeText(c.line, settings, jpeg, error);
+        EXPECT_EQ(read, c.written != nullptr) << c.line << ": " << error;
+        if (!read) continue;
+        EXPECT_EQ(settings.outputFormat, c.format) << c.line;
+        EXPECT_EQ(settings.frameWidth, c.frameWidth) << c.line;
+        EXPECT_EQ(settings.frameHeight, c.frameHeight) << c.line;
+        const std::string text = RecipeText(settings, jpeg);
+        EXPECT_NE(text.find(std::string("\n") + c.written + "\n"), std::string::npos) << text;
+        ConversionSettings again;
+        ASSERT_TRUE(ApplyRecipeText(text, again, jpeg, error)) << error;
+        EXPECT_EQ(Held(again, jpeg), text);
+    }
+}
 
 TEST(Recipe, FilesThatAreNoRecipeAreRefused)
 {
@@ -136,6 +176,9 @@ TEST(Recipe, CommandLineNamesOnlyWhatDiffersFromTheDefaults)
               " --pan 0.3333333333333333,0.75 --quality 61 --target-size 123456 --subsample --progressive"
               " '/pics/it'\\''s here.png'");
     EXPECT_EQ(ConvertCommandLine(ConversionSettings{}, JpegChoice{}, "-dash.png"), "lumatrine-cli convert -- -dash.png");
+    ConversionSettings ownFrame;
+    ownFrame.ChooseOwnFrame(1280, 720);
+    EXPECT_EQ(ConvertCommandLine(ownFrame, JpegChoice{}, ""), "lumatrine-cli convert --size 1280x720");
 }
 
 TEST(Recipe, DocumentSavesAndLoadsItsSettings)

@@ -202,15 +202,16 @@ TEST_F(FileSettingsPanelTest, PanelCreatedAfterAConversionShowsItsSourceAndOutpu
     EXPECT_TRUE(late.OutputThumbnail()->Picture().HasPixels());
 }
 
-TEST_F(FileSettingsPanelTest, OnlyASwitchToOrFromOriginalSizeRerunsTheConversion)
+TEST_F(FileSettingsPanelTest, OnlyAChangeOfOutputSizeRerunsTheConversion)
 {
     struct Case {
         int from, to;
         bool reruns;
     };
     const Case cases[] = {
-        {0, 1, false}, {1, 2, false}, {2, 0, false}, {1, 1, false}, {3, 3, false},
-        {0, 3, true},  {3, 0, true},  {2, 3, true},  {3, 1, true},
+        {0, 1, false}, {1, 2, false}, {2, 0, false}, {1, 1, false}, {3, 3, false}, {4, 4, false}, {5, 5, false},
+        {0, 3, true},  {3, 0, true},  {2, 3, true},  {3, 1, true},  {0, 4, true},  {4, 5, true},  {5, 3, true},
+        {3, 4, true},  {5, 2, true},
     };
     Load(800, 600);
     for (const Case& c : cases) {
@@ -220,13 +221,52 @@ TEST_F(FileSettingsPanelTest, OnlyASwitchToOrFromOriginalSizeRerunsTheConversion
         const std::string where = std::to_string(c.from) + " -> " + std::to_string(c.to);
         EXPECT_EQ(document.conversion.settings.outputFormat, c.to) << where;
         EXPECT_EQ(forwarder.outputUpdates, c.reruns ? 1 : 0) << where;
-        for (int format = 0; format < 4; ++format) {
+        for (int format = 0; format < kOutputFormatCount; ++format) {
             EXPECT_EQ(panel.FormatRadio(format)->isChecked(), format == c.to) << where << " radio " << format;
         }
         const QString outputLine = FileInfo().section('\n', -1);
         const char* const expectedLines[] = {"Output: 960 x 540", "Output: 720 x 480 - non-square px",
-                                             "Output: 720 x 576 - non-square px", "Output: 1066 x 600"};
+                                             "Output: 720 x 576 - non-square px", "Output: 1066 x 600",
+                                             "Output: 1920 x 1080", "Output: 3840 x 2160"};
         EXPECT_EQ(outputLine.toStdString(), expectedLines[c.to]) << where;
+    }
+}
+
+TEST_F(FileSettingsPanelTest, HdRadiosGiveTheFrameOfTheDirectionAndTakeOverAnOwnFrame)
+{
+    struct Case {
+        int direction, format;
+        const char* outputLine;
+    };
+    const Case cases[] = {
+        {0, 4, "Output: 1920 x 1080"}, {0, 5, "Output: 3840 x 2160"},
+        {1, 4, "Output: 1440 x 1080"}, {1, 5, "Output: 2880 x 2160"},
+    };
+    for (const Case& c : cases) {
+        // A frame of its own size (from a recipe) is replaced by the radio's.
+        document.conversion.settings.ChooseOwnFrame(800, 450);
+        Load(1600, 1000, c.direction);
+        QTest::mouseClick(panel.FormatRadio(c.format), Qt::LeftButton);
+        const std::string where = std::to_string(c.direction) + "/" + std::to_string(c.format);
+        EXPECT_EQ(document.conversion.settings.outputFormat, c.format) << where;
+        EXPECT_FALSE(document.conversion.settings.HasOwnFrame()) << where;
+        EXPECT_EQ(FileInfo().section('\n', -1).toStdString(), c.outputLine) << where;
+        EXPECT_EQ(FileInfo().section('\n', 0, 0).toStdString(), "Source: 1600 x 1000") << where;
+    }
+}
+
+TEST_F(FileSettingsPanelTest, HdRadiosLineUpWithTheOtherFormatsInsideThePanel)
+{
+    const QRect original = panel.FormatRadio(3)->geometry();
+    for (const int format : {4, 5}) {
+        const QRect radio = panel.FormatRadio(format)->geometry();
+        const QRect above = panel.FormatRadio(format - 1)->geometry();
+        EXPECT_EQ(radio.left(), original.left()) << format;
+        EXPECT_NEAR(radio.height(), original.height(), 1) << format;   // dialog units round to 16 or 17 pixels
+        EXPECT_GT(radio.top(), above.bottom()) << format;
+        EXPECT_LE(radio.top() - above.top(), original.top() - panel.FormatRadio(2)->geometry().top() + 1) << format;
+        EXPECT_GE(radio.width(), panel.FormatRadio(format)->sizeHint().width()) << format << ": the text is cut";
+        EXPECT_LT(radio.bottom(), panel.minimumHeight()) << format;
     }
 }
 
