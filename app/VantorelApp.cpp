@@ -140,7 +140,8 @@ void CVantorelApp::OnAppAbout()
 // Folder conversion and recipes start in the open picture's folder.
 void CVantorelApp::OnConvertFolder()
 {
-    RunConvertFolderCommand(frame_.get(), document_.conversion.settings, document_.jpegChoice, DocumentFolder());
+    RunConvertFolderCommand(frame_.get(), document_.conversion.settings, document_.jpegChoice, document_.KeepMetadata(),
+                            DocumentFolder());
 }
 
 void CVantorelApp::OnSaveRecipe()

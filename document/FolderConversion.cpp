@@ -65,6 +65,7 @@ std::string ConvertPictureFile(const ConversionRunSettings& run, const std::stri
         if (const int status = conversion.LoadAndConvert(input.c_str(), converted); status != kImageOk)
             return LoadFailureText(status, input);
         if (!converted) return kOutOfMemory;
+        conversion.output.keepMetadata = run.keepMetadata;
         if (const int status = SaveOutputImage(conversion, output, run.jpeg); status != kImageOk)
             return output + ": " + SaveFailureText(status);
         return {};

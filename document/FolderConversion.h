@@ -32,6 +32,7 @@ struct ConversionRunSettings {
     JpegChoice jpeg;
     bool replaceExisting = false;  // otherwise an existing output fails its job and stays as it was
     int jobCount = 0;              // files converted at once; 0: one per core
+    bool keepMetadata = true;      // the written pictures carry their sources' metadata
 };
 
 // What a run tells while it works, on the worker threads.

@@ -14,6 +14,7 @@ inline constexpr const char* kFrame = "Frame";
 inline constexpr const char* kSaveType = "savetype";        // 1: every save dialog starts in savePath
 inline constexpr const char* kSavePath = "savepath";
 inline constexpr const char* kJpegTarget = "jpegtarget";    // "Suggest Quality" target, kilobytes
+inline constexpr const char* kKeepMetadata = "keepmetadata";  // 1: saved pictures keep the source's metadata
 inline constexpr const char* kPreviewPages = "PreviewPages";
 inline constexpr const char* kOpenFolder = "Path";          // File Open's start folder
 inline constexpr const char* kOutFolder = "outPath";        // the save dialog's start folder

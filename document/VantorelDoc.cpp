@@ -59,6 +59,13 @@ void CVantorelDoc::SetProfile(CProfileStore* profile, const SaveSettings& saveSe
 {
     profile_ = profile;
     saveSettings_ = saveSettings;
+    if (profile_ != nullptr) keepMetadata_ = profile_->GetInt(profile::kSettings, profile::kKeepMetadata, 1) != 0;
+}
+
+void CVantorelDoc::SetKeepMetadata(bool keep)
+{
+    keepMetadata_ = keep;
+    if (profile_ != nullptr) profile_->WriteInt(profile::kSettings, profile::kKeepMetadata, keep ? 1 : 0);
 }
 
 void CVantorelDoc::ShowMessage(const std::string& text) const
@@ -217,6 +224,7 @@ bool CVantorelDoc::SaveOutputImage(const std::string& path, const JpegChoice& jp
         ShowMessage(kMessageReadOnly);
         return false;
     }
+    conversion.output.keepMetadata = keepMetadata_;
     if (const int status = WriteOutputImage(conversion.output, path, jpeg); status != kImageOk) {
         ShowMessage(std::string(kMessageNotSaved) + "\n\n" + path + ": " + SaveFailureText(status));
         return false;

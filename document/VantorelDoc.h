@@ -31,8 +31,14 @@ public:
     void SetPrompt(CUserPrompt* prompt) { prompt_ = prompt; }
     void SetHost(CDocumentHost* host) { host_ = host; }
     void SetBusyIndicator(CBusyIndicator* busy);
-    // The profile for the save dialog's folders and the JPEG size target; the save settings come with it.
+    // The profile for the save dialog's folders, the JPEG size target and "Keep Metadata" (read from it
+    // here); the save settings come with it.
     void SetProfile(CProfileStore* profile, const SaveSettings& saveSettings);
+
+    // "Keep Metadata": whether a saved picture carries the colour profile, Exif and XMP its source
+    // carried. On by default; a change is written to the profile at once.
+    bool KeepMetadata() const { return keepMetadata_; }
+    void SetKeepMetadata(bool keep);
 
     // Reads the file into the source image, normalises it and converts it. False (silently) when the
     // file cannot be read: the old output, the path and the views stay as they were.
@@ -89,4 +95,5 @@ private:
     CBusyIndicator* busy_ = nullptr;
     CProfileStore* profile_ = nullptr;
     SaveSettings saveSettings_;
+    bool keepMetadata_ = true;
 };

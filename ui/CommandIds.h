@@ -19,6 +19,7 @@ inline constexpr int kConvertFolder = 33101;
 inline constexpr int kSaveRecipe = 33102;
 inline constexpr int kLoadRecipe = 33103;
 inline constexpr int kCopyCommandLine = 33104;  // Edit menu
+inline constexpr int kKeepMetadata = 33105;     // File menu, checked while saves keep the metadata
 // Edit
 inline constexpr int kEditCopy = 57634;
 inline constexpr int kEditCut = 57635;

@@ -218,6 +218,10 @@ void CMainFrame::CreateMenus()
                                  QStringLiteral("Save the converted image\nSave"), {K(Qt::CTRL | Qt::Key_S)}));
     file->addAction(CreateAction(cmd::kFileSaveAs, QStringLiteral("Save &As..."),
                                  QStringLiteral("Save the converted image with a new name\nSave As")));
+    QAction* keepMetadata = CreateAction(cmd::kKeepMetadata, QStringLiteral("Keep &Metadata"),
+                                         QStringLiteral("Save the source's colour profile, Exif and XMP with the converted image\nKeep Metadata"));
+    keepMetadata->setCheckable(true);
+    file->addAction(keepMetadata);
     file->addSeparator();
     file->addAction(CreateAction(cmd::kConvertFolder, QStringLiteral("Convert &Folder..."),
                                  QStringLiteral("Convert every picture of a folder with the current settings\nConvert Folder")));
@@ -418,6 +422,8 @@ void CMainFrame::RegisterFrameCommands()
     SetCommandHandler(cmd::kFileSave, [this] { document_->DoSave("", true); }, hasDocument);
     SetCommandHandler(cmd::kFileSaveAs, [this] { document_->DoSave("", true); }, hasDocument);
     SetCommandHandler(cmd::kFileReload, [this] { document_->OnReloadFile(); }, hasDocument);
+    SetCommandHandler(cmd::kKeepMetadata, [this] { document_->SetKeepMetadata(!document_->KeepMetadata()); }, hasDocument,
+                      [this] { return document_ != nullptr && document_->KeepMetadata(); });
     const auto hasPath = [this] { return document_ != nullptr && document_->CanLoadNeighbourImage(); };
     SetCommandHandler(cmd::kNextImage, [this] { document_->OnLoadNextImage(); }, hasPath);
     SetCommandHandler(cmd::kPrevImage, [this] { document_->OnLoadPreviousImage(); }, hasPath);

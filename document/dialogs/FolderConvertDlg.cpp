@@ -101,14 +101,14 @@ void CFolderConvertDlg::UpdateState()
 }
 
 void RunConvertFolderCommand(QWidget* owner, const ConversionSettings& settings, const JpegChoice& jpeg,
-                             const std::string& startFolder)
+                             bool keepMetadata, const std::string& startFolder)
 {
     const QString start = QString::fromStdString(startFolder);
     CFolderConvertDlg dialog(owner, start, start);
     if (dialog.exec() != QDialog::Accepted) return;
     const QString outputFolder = dialog.OutputFolder();
 
-    ConversionRunSettings run{settings, jpeg, false, 0};
+    ConversionRunSettings run{settings, jpeg, false, 0, keepMetadata};
     std::vector<ConversionJob> jobs = PlanConversionJobs(ListFolderPictures(dialog.PictureFolder().toStdString()),
                                                          outputFolder.toStdString(), settings.ToFourThree());
     if (jobs.empty()) {

@@ -38,7 +38,8 @@ private:
     QPushButton* convertButton = nullptr;
 };
 
-// Converts a folder with these settings, each picture under its proposed name in the output folder.
-// Both folders start at `startFolder`. Returns when the summary is closed, or at once when cancelled.
+// Converts a folder with these settings, each picture under its proposed name in the output folder,
+// with its source's metadata while `keepMetadata`. Both folders start at `startFolder`. Returns when the
+// summary is closed, or at once when cancelled.
 void RunConvertFolderCommand(QWidget* owner, const ConversionSettings& settings, const JpegChoice& jpeg,
-                             const std::string& startFolder);
+                             bool keepMetadata, const std::string& startFolder);

@@ -138,6 +138,35 @@ TEST_F(Document, SaveProposesANameAndRemembersTheFolder)
     EXPECT_EQ(written.width, 960u);
 }
 
+TEST_F(Document, KeepMetadataIsOnAtFirstAndRememberedInTheProfile)
+{
+    EXPECT_TRUE(CVantorelDoc{}.KeepMetadata()) << "without a profile";
+    EXPECT_TRUE(document.KeepMetadata()) << "with an empty profile";
+    document.SetKeepMetadata(false);
+    EXPECT_EQ(profile.GetInt("Settings", "keepmetadata", -1), 0);
+    CVantorelDoc fresh;
+    fresh.SetProfile(&profile, SaveSettings{});
+    EXPECT_FALSE(fresh.KeepMetadata());
+    fresh.SetKeepMetadata(true);
+    EXPECT_EQ(profile.GetInt("Settings", "keepmetadata", -1), 1);
+}
+
+TEST_F(Document, TheSavedPictureKeepsMetadataAsTheSwitchSays)
+{
+    Open(WritePicture(folder, "photo.png", 400, 300));
+    struct Case {
+        bool keep;
+        int format;   // 1: squeezed into the D1 frame for the write
+    };
+    for (const Case c : {Case{false, 0}, Case{true, 0}, Case{false, 1}, Case{true, 1}}) {
+        document.SetKeepMetadata(c.keep);
+        document.conversion.settings.outputFormat = c.format;
+        document.conversion.output.keepMetadata = !c.keep;
+        ASSERT_TRUE(document.OnSaveDocument(folder.File("photo_16x9.png")));
+        EXPECT_EQ(document.conversion.output.keepMetadata, c.keep) << "keep " << c.keep << " format " << c.format;
+    }
+}
+
 TEST_F(Document, TheFixedSaveFolderIsUsedOnlyWithAFolder)
 {
     Open(WritePicture(folder, "photo.png", 400, 300));

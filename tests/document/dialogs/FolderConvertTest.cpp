@@ -97,7 +97,7 @@ TEST(FolderConvertDialog, KeepingExistingFilesIsAskedOnceAndTheSummaryNamesEvery
         });
         QTest::mouseClick(&dialog.ConvertButton(), Qt::LeftButton);
     });
-    RunConvertFolderCommand(nullptr, ConversionSettings{}, JpegChoice{}, pictures.Path());
+    RunConvertFolderCommand(nullptr, ConversionSettings{}, JpegChoice{}, true, pictures.Path());
 
     EXPECT_EQ(count, "4 pictures to convert.");
     EXPECT_EQ(questions, 1);
