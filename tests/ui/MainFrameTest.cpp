@@ -198,43 +198,46 @@ TEST_F(FrameTest, GridCommandTogglesItsCheckMark)
     EXPECT_FALSE(frame.Action(cmd::kShowGrid)->isChecked());
 }
 
-TEST_F(FrameTest, KeepMetadataTogglesTheDocumentAndTheProfile)
-{
+// A shown frame presenting a document that reads its settings from `profile`, as at start-up.
+struct FrameWithDocument {
+    explicit FrameWithDocument(CProfileStore& profile) : frame(profile)
     {
-        CMainFrame frame(profile);
         frame.ShowWindow();
-        CVantorelDoc document;
         document.SetProfile(&profile, SaveSettings{});
         frame.SetDocument(&document);
         frame.UpdateCommandStates();
-        QAction* item = frame.Action(cmd::kKeepMetadata);
+    }
+    ~FrameWithDocument() { frame.SetDocument(nullptr); }
+    CVantorelDoc document;
+    CMainFrame frame;
+};
+
+TEST_F(FrameTest, KeepMetadataTogglesTheDocumentAndTheProfile)
+{
+    {
+        FrameWithDocument first(profile);
+        QAction* item = first.frame.Action(cmd::kKeepMetadata);
         ASSERT_NE(item, nullptr);
-        const QList<QAction*> fileItems = frame.menuBar()->actions().value(0)->menu()->actions();
+        const QList<QAction*> fileItems = first.frame.menuBar()->actions().value(0)->menu()->actions();
         EXPECT_TRUE(fileItems.contains(item)) << "in the File menu";
         EXPECT_TRUE(item->isCheckable());
         EXPECT_TRUE(item->isChecked()) << "on at first";
 
         item->trigger();   // as a click on the menu item
-        EXPECT_FALSE(document.KeepMetadata());
+        EXPECT_FALSE(first.document.KeepMetadata());
         EXPECT_FALSE(item->isChecked());
         EXPECT_EQ(TempProfile::Value(QStringLiteral("Settings/keepmetadata")).toInt(), 0);
-        frame.SetDocument(nullptr);
     }
-    CMainFrame frame(profile);
-    frame.ShowWindow();
-    CVantorelDoc document;
-    document.SetProfile(&profile, SaveSettings{});
-    frame.SetDocument(&document);
-    frame.UpdateCommandStates();
-    EXPECT_FALSE(document.KeepMetadata());
-    EXPECT_FALSE(frame.Action(cmd::kKeepMetadata)->isChecked());
-    EXPECT_TRUE(frame.RunCommand(cmd::kKeepMetadata));
-    EXPECT_TRUE(document.KeepMetadata());
-    EXPECT_TRUE(frame.Action(cmd::kKeepMetadata)->isChecked());
+    FrameWithDocument next(profile);
+    EXPECT_FALSE(next.document.KeepMetadata());
+    EXPECT_FALSE(next.frame.Action(cmd::kKeepMetadata)->isChecked());
+    EXPECT_TRUE(next.frame.RunCommand(cmd::kKeepMetadata));
+    EXPECT_TRUE(next.document.KeepMetadata());
+    EXPECT_TRUE(next.frame.Action(cmd::kKeepMetadata)->isChecked());
     EXPECT_EQ(TempProfile::Value(QStringLiteral("Settings/keepmetadata")).toInt(), 1);
-    frame.SetDocument(nullptr);
-    frame.UpdateCommandStates();
-    EXPECT_FALSE(frame.Action(cmd::kKeepMetadata)->isEnabled()) << "nothing to save without a document";
+    next.frame.SetDocument(nullptr);
+    next.frame.UpdateCommandStates();
+    EXPECT_FALSE(next.frame.Action(cmd::kKeepMetadata)->isEnabled()) << "nothing to save without a document";
 }
 
 TEST_F(FrameTest, AcceleratorsReachTheirCommands)
