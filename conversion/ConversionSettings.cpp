@@ -99,7 +99,12 @@ OutputGeometry ConversionSettings::ComputeOutputSize() const
         return {Trunc(cropHeight * PictureShape(*this)), cropHeight, stretchMode};
     // Into a fixed frame a 16:9 picture is smart-stretched; a 4:3 one only changes scale, uniformly.
     const std::int32_t mode = ToFourThree() ? static_cast<std::int32_t>(StretchMode::Uniform) : stretchMode;
-    if (HasOwnFrame()) return {frameWidth, frameHeight, mode};
+    if (HasOwnFrame()) {
+        // A frame chosen for the other direction keeps its height and takes this picture's shape, so its
+        // pixels stay square.
+        const std::int32_t width = OwnFrameFitsShape() ? frameWidth : Trunc(frameHeight * PictureShape(*this));
+        return {width, frameHeight, mode};
+    }
     const FrameSize frame = ToFourThree() ? FramesOf(outputFormat).narrow : FramesOf(outputFormat).wide;
     return {frame.width, frame.height, mode};
 }

@@ -64,7 +64,8 @@ struct ConversionSettings {
     void ChooseOutputFormat(std::int32_t format);
     void ChooseOwnFrame(std::int32_t width, std::int32_t height);
     // An own frame must have the shape the direction gives the picture (to within a pixel of width), or
-    // its pixels would not be square; true also without an own frame.
+    // its pixels would not be square; true also without an own frame. Where it does not (the direction
+    // changed after it was chosen), the output keeps its height at the picture's shape.
     bool OwnFrameFitsShape() const;
 
     // Places the crop window in a W x H source; changes nothing but cropRect.

@@ -112,6 +112,7 @@ TEST(ConversionSettings, OwnFrameReplacesTheFormatUntilAFormatIsChosen)
     settings.ChooseOwnFrame(1280, 720);
     EXPECT_EQ(settings.ComputeOutputSize(), (OutputGeometry{1280, 720, 2}));
     settings.direction = 1;
+    EXPECT_EQ(settings.ComputeOutputSize(), (OutputGeometry{960, 720, 0})) << "a 16:9 frame for a 4:3 picture";
     settings.ChooseOwnFrame(1024, 768);
     EXPECT_EQ(settings.ComputeOutputSize(), (OutputGeometry{1024, 768, 0}));
     settings.ChooseOutputFormat(4);
