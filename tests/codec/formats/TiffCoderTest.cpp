@@ -2,6 +2,7 @@
 
 #include "codec/CodecErrors.h"
 #include "codec/CodecThreadState.h"
+#include "codec/ExifBlock.h"
 #include "codec/PictureMetadata.h"
 #include "tests/codec/support/PeerImages.h"
 #include "tests/codec/support/TestIccProfile.h"
@@ -415,7 +416,17 @@ std::string TextOf(const Bytes& bytes)
     return {bytes.begin(), bytes.end()};
 }
 
-TEST(TiffMetadataRead, PeerPhotoGivesItsProfileXmpAndOrientation)
+// Camera, model and date as an Exif block holds them; all empty for a block that is missing or malformed.
+std::array<std::string, 3> CameraAndDate(const Bytes& exif)
+{
+    const auto summary = codec::ReadExifSummary(exif.data(), exif.size());
+    if (!summary) return {};
+    return {summary->make, summary->model, summary->dateTimeOriginal};
+}
+
+const std::array<std::string, 3> kPeerCameraAndDate = {"Lumacam", "LX 7", "2021:05:06 07:08:09"};
+
+TEST(TiffMetadataRead, PeerPhotoGivesItsProfileXmpOrientationAndExif)
 {
     const Decoded ours = ReadTiffBytes(PeerPhotoTiff(), 24);
     ASSERT_EQ(ours.error, kCodecOk);
@@ -424,6 +435,7 @@ TEST(TiffMetadataRead, PeerPhotoGivesItsProfileXmpAndOrientation)
     EXPECT_EQ(metadata.orientation, 6);
     EXPECT_EQ(metadata.iccProfile, TestIccProfile());
     EXPECT_NE(TextOf(metadata.xmp).find(kXmpTitle), std::string::npos);
+    EXPECT_EQ(CameraAndDate(metadata.exif), kPeerCameraAndDate);
 }
 
 TEST(TiffMetadataRead, FailedReadLeavesNoMetadata)
@@ -457,8 +469,9 @@ TEST(TiffMetadataWrite, ReadPhotoWrittenAgainKeepsItsMetadataUpright)
     WriteWithMetadata(file, picture, TakeReadMetadata());
 
     EXPECT_EQ(RunPeer("exiftool", "-b -ICC_Profile " + Quoted(file.Path())), TestIccProfile());
-    EXPECT_EQ(PeerTags(file, "-IFD0:Orientation -IFD0:ImageWidth -IFD0:ImageHeight -XMP-dc:Title"),
-              "1\n30\n40\n" + std::string(kXmpTitle) + "\n");
+    EXPECT_EQ(PeerTags(file, "-IFD0:Orientation -IFD0:ImageWidth -IFD0:ImageHeight -XMP-dc:Title -IFD0:Make -IFD0:Model "
+                             "-ExifIFD:DateTimeOriginal -GPS:GPSLatitude -Warning"),
+              "1\n30\n40\n" + std::string(kXmpTitle) + "\nLumacam\nLX 7\n2021:05:06 07:08:09\n51.5\n");
     const Decoded again = ReadTiffBytes(file.Read(), 24);
     EXPECT_EQ(again.pixels, picture.pixels);
 }
