@@ -80,6 +80,7 @@ private:
 
     bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> bytes)
     {
+        if (bytes.empty()) return Holds(offset, 0);   // a directory without entries
         return Holds(offset, bytes.size()) &&
                io_.Seek(static_cast<std::int64_t>(base_ + offset), kCodecSeekStart) && io_.ReadExact(bytes.data(), bytes.size());
     }
