@@ -445,6 +445,41 @@ TEST_P(TiffMetadataRead, PeerPhotoGivesItsProfileXmpOrientationAndExif)
 INSTANTIATE_TEST_SUITE_P(Tiff, TiffMetadataRead, testing::Bool(),
                          [](const auto& info) { return info.param ? "big_endian" : "little_endian"; });
 
+// A 2 x 1 grey BigTIFF (8-byte counts and offsets) built field by field, as no peer writes Exif into one:
+// Make in its directory, DateTimeOriginal in the Exif directory it points to.
+Bytes BigTiffWithExif()
+{
+    Bytes file = BytesOf("II");
+    const auto put = [&](std::uint64_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) file.push_back(std::uint8_t(value >> (8 * i)));
+    };
+    const auto entry = [&](std::uint16_t tag, std::uint16_t type, std::uint64_t count, std::uint64_t value) {
+        put(tag, 2), put(type, 2), put(count, 8), put(value, 8);
+    };
+    constexpr std::uint64_t kDirectory = 16, kExifDirectory = kDirectory + 8 + 10 * 20 + 8,
+                            kDateAt = kExifDirectory + 8 + 20 + 8, kPixelsAt = kDateAt + 20;
+    put(43, 2), put(8, 2), put(0, 2), put(kDirectory, 8);
+    put(10, 8);
+    entry(256, 3, 1, 2), entry(257, 3, 1, 1), entry(258, 3, 1, 8), entry(262, 3, 1, 1);
+    entry(271, 2, 4, LoadLe(BytesOf(std::string("Cam") + '\0'), 0, 4));
+    entry(273, 16, 1, kPixelsAt), entry(277, 3, 1, 1), entry(278, 3, 1, 1), entry(279, 16, 1, 2);
+    entry(34665, 18, 1, kExifDirectory);
+    put(0, 8);
+    put(1, 8), entry(36867, 2, 20, kDateAt), put(0, 8);
+    const Bytes date = BytesOf(std::string("2022:03:04 05:06:07") + '\0');
+    file.insert(file.end(), date.begin(), date.end());
+    put(0x40C0, 2);
+    return file;
+}
+
+TEST(TiffMetadataReadBigTiff, ExifDirectoryIsRead)
+{
+    const Decoded ours = ReadTiffBytes(BigTiffWithExif(), 24);
+    ASSERT_EQ(ours.error, kCodecOk);
+    EXPECT_EQ(ours.pixels, (Bytes{0xC0, 0xC0, 0xC0, 0x40, 0x40, 0x40}));
+    EXPECT_EQ(CameraAndDate(TakeReadMetadata().exif), (std::array<std::string, 3>{"Cam", "", "2022:03:04 05:06:07"}));
+}
+
 TEST(TiffMetadataReadFailure, LeavesNoMetadata)
 {
     ASSERT_EQ(ReadTiffBytes(PeerPhotoTiff(), 8).error, kCodecErrUnsupportedFileDepth);
