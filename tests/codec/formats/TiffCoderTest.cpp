@@ -1,14 +1,20 @@
 #include "codec/formats/TiffCoder.h"
 
+#include "codec/formats/JpegCoder.h"
+
 #include "codec/CodecErrors.h"
 #include "codec/CodecThreadState.h"
+#include "codec/ExifBlock.h"
+#include "codec/PictureMetadata.h"
 #include "tests/codec/support/PeerImages.h"
+#include "tests/codec/support/PhotoMetadata.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <utility>
 #include <string>
 
@@ -306,20 +312,39 @@ TEST(TiffWriteTags, RefusesWhatCannotBeWritten)
 
 // ---- Malformed input ----
 
+std::uint32_t LoadLe(const Bytes& file, std::size_t at, int bytes)
+{
+    std::uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | file.at(at + i);
+    return value;
+}
+
+void StoreLe(Bytes& file, std::size_t at, int bytes, std::uint32_t value)
+{
+    for (int i = 0; i < bytes; ++i) file.at(at + i) = std::uint8_t(value >> (8 * i));
+}
+
+// Where the entry of `tag` starts in the directory at `directory` of a little-endian file; 0 when the
+// directory has none.
+std::size_t EntryOf(const Bytes& file, std::size_t directory, std::uint16_t tag)
+{
+    for (std::uint32_t entry = 0; entry < LoadLe(file, directory, 2); ++entry)
+        if (LoadLe(file, directory + 2 + 12 * entry, 2) == tag) return directory + 2 + 12 * entry;
+    return 0;
+}
+
+std::size_t FirstDirectory(const Bytes& file)
+{
+    return LoadLe(file, 4, 4);
+}
+
 // The first directory of a little-endian file with single-valued SHORT or LONG tags set to new values
 // (no tool rewrites strip offsets or sizes that do not fit the picture).
 Bytes WithTags(Bytes file, std::initializer_list<std::pair<std::uint16_t, std::uint32_t>> tags)
 {
-    const auto load16 = [&](std::size_t at) { return std::uint32_t(file.at(at) | file.at(at + 1) << 8); };
-    const std::size_t directory = load16(4) | load16(6) << 16;
-    for (std::uint32_t entry = 0; entry < load16(directory); ++entry) {
-        const std::size_t at = directory + 2 + 12 * entry;
-        for (const auto& [tag, value] : tags) {
-            if (load16(at) != tag) continue;
-            const int bytes = load16(at + 2) == 3 ? 2 : 4;
-            for (int i = 0; i < bytes; ++i) file.at(at + 8 + i) = std::uint8_t(value >> (8 * i));
-        }
-    }
+    for (const auto& [tag, value] : tags)
+        if (const std::size_t at = EntryOf(file, FirstDirectory(file), tag); at != 0)
+            StoreLe(file, at + 8, LoadLe(file, at + 2, 2) == 3 ? 2 : 4, value);
     return file;
 }
 
@@ -363,6 +388,241 @@ TEST_P(TiffMalformed, GivesItsCodeAndNoPixels)
 }
 
 INSTANTIATE_TEST_SUITE_P(Tiff, TiffMalformed, testing::ValuesIn(kMalformedCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Metadata ----
+
+constexpr char kXmpTitle[] = "Harbour at dawn";
+
+// A photograph as a camera and an editor leave it: ImageMagick's RGB picture with the test ICC profile,
+// then exiftool's camera, date, GPS position, XMP title and Orientation 6 (turned clockwise). Made once
+// in each byte order.
+const Bytes& PeerPhotoTiff(bool bigEndian = false)
+{
+    static std::map<bool, Bytes> photos;
+    if (photos.count(bigEndian) != 0) return photos[bigEndian];
+    return photos[bigEndian] = [bigEndian] {
+        TempFile icc("photo.icc"), file("photo.tif");
+        icc.Write(TestIccProfile());
+        RunPeer("convert", std::string(kOneStripRgb) + " -profile " + Quoted(icc.Path()) +
+                               (bigEndian ? " -define tiff:endian=msb " : " ") + Quoted(file.Path()));
+        RunPeer("exiftool", "-q -overwrite_original -Make=Lumacam -Model='LX 7' -DateTimeOriginal='2021:05:06 07:08:09' "
+                            "-GPSLatitude=51.5 -GPSLatitudeRef=N -XMP-dc:Title='" + std::string(kXmpTitle) + "' -Orientation#=6 " +
+                            Quoted(file.Path()));
+        return file.Read();
+    }();
+}
+
+std::string TextOf(const Bytes& bytes)
+{
+    return {bytes.begin(), bytes.end()};
+}
+
+// Camera, model and date as an Exif block holds them; all empty for a block that is missing or malformed.
+std::array<std::string, 3> CameraAndDate(const Bytes& exif)
+{
+    const auto summary = codec::ReadExifSummary(exif.data(), exif.size());
+    if (!summary) return {};
+    return {summary->make, summary->model, summary->dateTimeOriginal};
+}
+
+const std::array<std::string, 3> kPeerCameraAndDate = {"Lumacam", "LX 7", "2021:05:06 07:08:09"};
+
+class TiffMetadataRead : public testing::TestWithParam<bool> {};
+
+TEST_P(TiffMetadataRead, PeerPhotoGivesItsProfileXmpOrientationAndExif)
+{
+    const Decoded ours = ReadTiffBytes(PeerPhotoTiff(GetParam()), 24);
+    ASSERT_EQ(ours.error, kCodecOk);
+    EXPECT_EQ(ours.width, 30);   // the reader still applies the Orientation tag it reports
+    const CodecPictureMetadata metadata = TakeReadMetadata();
+    EXPECT_EQ(metadata.orientation, 6);
+    EXPECT_EQ(metadata.iccProfile, TestIccProfile());
+    EXPECT_NE(TextOf(metadata.xmp).find(kXmpTitle), std::string::npos);
+    EXPECT_EQ(CameraAndDate(metadata.exif), kPeerCameraAndDate);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tiff, TiffMetadataRead, testing::Bool(),
+                         [](const auto& info) { return info.param ? "big_endian" : "little_endian"; });
+
+// A 2 x 1 grey BigTIFF (8-byte counts and offsets) built field by field, as no peer writes Exif into one:
+// Make in its directory, DateTimeOriginal in the Exif directory it points to.
+Bytes BigTiffWithExif()
+{
+    Bytes file = BytesOf("II");
+    const auto put = [&](std::uint64_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) file.push_back(std::uint8_t(value >> (8 * i)));
+    };
+    const auto entry = [&](std::uint16_t tag, std::uint16_t type, std::uint64_t count, std::uint64_t value) {
+        put(tag, 2), put(type, 2), put(count, 8), put(value, 8);
+    };
+    constexpr std::uint64_t kDirectory = 16, kExifDirectory = kDirectory + 8 + 10 * 20 + 8,
+                            kDateAt = kExifDirectory + 8 + 20 + 8, kPixelsAt = kDateAt + 20;
+    put(43, 2), put(8, 2), put(0, 2), put(kDirectory, 8);
+    put(10, 8);
+    entry(256, 3, 1, 2), entry(257, 3, 1, 1), entry(258, 3, 1, 8), entry(262, 3, 1, 1);
+    entry(271, 2, 4, LoadLe(BytesOf(std::string("Cam") + '\0'), 0, 4));
+    entry(273, 16, 1, kPixelsAt), entry(277, 3, 1, 1), entry(278, 3, 1, 1), entry(279, 16, 1, 2);
+    entry(34665, 18, 1, kExifDirectory);
+    put(0, 8);
+    put(1, 8), entry(36867, 2, 20, kDateAt), put(0, 8);
+    const Bytes date = BytesOf(std::string("2022:03:04 05:06:07") + '\0');
+    file.insert(file.end(), date.begin(), date.end());
+    put(0x40C0, 2);
+    return file;
+}
+
+TEST(TiffMetadataReadBigTiff, ExifDirectoryIsRead)
+{
+    const Decoded ours = ReadTiffBytes(BigTiffWithExif(), 24);
+    ASSERT_EQ(ours.error, kCodecOk);
+    EXPECT_EQ(ours.pixels, (Bytes{0xC0, 0xC0, 0xC0, 0x40, 0x40, 0x40}));
+    EXPECT_EQ(CameraAndDate(TakeReadMetadata().exif), (std::array<std::string, 3>{"Cam", "", "2022:03:04 05:06:07"}));
+}
+
+TEST(TiffMetadataReadFailure, LeavesNoMetadata)
+{
+    ASSERT_EQ(ReadTiffBytes(PeerPhotoTiff(), 8).error, kCodecErrUnsupportedFileDepth);
+    EXPECT_TRUE(TakeReadMetadata().Empty());
+}
+
+// Writes the 24-bit `picture` with `metadata` as the thread's write metadata, into `file` and into a
+// counting sink, which must agree on the size.
+void WriteWithMetadata(const TempFile& file, const Decoded& picture, const CodecPictureMetadata& metadata, int compression)
+{
+    CodecSetWriteMetadata(&metadata);
+    const auto write = [&](CodecIOHandle* sink) {
+        const std::int64_t size = CodecWriteTiff(sink, picture.pixels.data(), picture.width, picture.height, 24, nullptr, compression, nullptr, 0);
+        CodecCloseSink(sink);
+        return size;
+    };
+    const std::int64_t counted = write(CodecOpenCountingSink(0));
+    const std::int64_t size = write(CodecOpenFileSink(file.CPath(), 0));
+    CodecSetWriteMetadata(nullptr);
+    ASSERT_GT(size, 0);
+    EXPECT_EQ(size, counted);
+}
+
+// exiftool's values of the named tags, one a line; a warning exiftool has about the file comes last.
+std::string PeerTags(const TempFile& file, const std::string& tags)
+{
+    return RunPeerText("exiftool", "-s3 -n " + tags + " -Warning " + Quoted(file.Path()));
+}
+
+struct MetadataWriteCase {
+    const char* name;
+    int compression;
+    bool fromBigEndian;
+};
+
+// The strips, and JPEG's tables, land after the Exif directories; numbers of a big-endian photo are
+// turned around on the way.
+const MetadataWriteCase kMetadataWriteCases[] = {
+    {"uncompressed", 1, false},
+    {"lzw_from_big_endian", 5, true},
+    {"jpeg", 7, false},
+};
+
+class TiffMetadataWrite : public testing::TestWithParam<MetadataWriteCase> {};
+
+TEST_P(TiffMetadataWrite, ReadPhotoWrittenAgainKeepsItsMetadataUpright)
+{
+    const MetadataWriteCase& c = GetParam();
+    const Decoded picture = ReadTiffBytes(PeerPhotoTiff(c.fromBigEndian), 24);
+    ASSERT_EQ(picture.error, kCodecOk);
+    TempFile file("written.tif");
+    WriteWithMetadata(file, picture, TakeReadMetadata(), c.compression);
+
+    EXPECT_EQ(RunPeer("exiftool", "-b -ICC_Profile " + Quoted(file.Path())), TestIccProfile());
+    EXPECT_EQ(PeerTags(file, "-IFD0:Orientation -IFD0:ImageWidth -IFD0:ImageHeight -XMP-dc:Title -IFD0:Make -IFD0:Model "
+                             "-ExifIFD:DateTimeOriginal -GPS:GPSLatitude"),
+              "1\n30\n40\n" + std::string(kXmpTitle) + "\nLumacam\nLX 7\n2021:05:06 07:08:09\n51.5\n");
+    const Decoded again = ReadTiffBytes(file.Read(), 24);
+    ASSERT_EQ(again.error, kCodecOk);
+    EXPECT_LE(MaxDifference(again.pixels, picture.pixels), c.compression == 7 ? 64 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tiff, TiffMetadataWrite, testing::ValuesIn(kMetadataWriteCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TiffMetadataFromJpeg, CameraMetadataGoesIntoTheTiffWithoutTheThumbnail)
+{
+    MemorySource jpeg(CameraPhoto("jpg"));
+    int width = 0, height = 0;
+    const Bytes pixels = TakeBlock(CodecReadJpeg(jpeg.Handle(), &width, &height, 24, 0), std::size_t(kCameraPhotoWidth) * kCameraPhotoHeight * 3);
+    ASSERT_EQ(CodecGetLastError(), kCodecOk);
+    const CodecPictureMetadata metadata = TakeReadMetadata();
+    ASSERT_FALSE(metadata.exif.empty());
+    TempFile file("from_jpeg.tif");
+    WriteWithMetadata(file, Decoded{width, height, kCodecOk, pixels}, metadata, 5);
+    const PeerMetadata peer = ReadWithExifTool(file.Read(), "tif");
+    ExpectCameraMetadataWritten(peer, kCameraPhotoWidth, kCameraPhotoHeight);
+    EXPECT_EQ(peer.thumbnailLength, "-");
+}
+
+constexpr std::uint16_t kIccProfileTag = 34675, kXmpTag = 700, kExifPointerTag = 34665, kGpsPointerTag = 34853,
+                        kDateTimeOriginalTag = 36867;
+
+// Where the directory holding `tag` lies in the photo: the first directory, or for Exif tags the Exif
+// directory it points to.
+std::size_t DirectoryHolding(const Bytes& file, std::uint16_t tag)
+{
+    const std::size_t first = FirstDirectory(file);
+    if (tag != kDateTimeOriginalTag) return first;
+    return LoadLe(file, EntryOf(file, first, kExifPointerTag) + 8, 4);
+}
+
+// A little-endian photo with one entry changed: the field at `fieldOffset` (4 the count, 8 the value or
+// offset) of `tag` set to `value`, or to the photo's size plus `value` with `pastTheEnd`.
+Bytes PhotoWithEntryField(std::uint16_t tag, int fieldOffset, std::uint32_t value, bool pastTheEnd = false)
+{
+    Bytes file = PeerPhotoTiff();
+    const std::size_t at = EntryOf(file, DirectoryHolding(file, tag), tag);
+    EXPECT_NE(at, 0u) << tag;
+    StoreLe(file, at + fieldOffset, 4, pastTheEnd ? std::uint32_t(file.size()) + value : value);
+    return file;
+}
+
+struct MalformedMetadataCase {
+    const char* name;
+    std::function<Bytes()> file;
+    bool keepsIcc;              // the blocks that are well-formed still arrive
+    bool keepsXmp;
+    bool keepsExif;
+};
+
+const MalformedMetadataCase kMalformedMetadataCases[] = {
+    {"huge_icc_length", [] { return PhotoWithEntryField(kIccProfileTag, 4, 0x7FFFFFF0); }, false, true, true},
+    {"icc_past_the_end", [] { return PhotoWithEntryField(kIccProfileTag, 8, 0x7FFFFFF0); }, false, true, true},
+    {"xmp_past_the_end", [] { return PhotoWithEntryField(kXmpTag, 8, 0xFFFFFF00); }, true, false, true},
+    {"exif_directory_truncated", [] { return PhotoWithEntryField(kExifPointerTag, 8, -8u, true); }, true, true, false},
+    {"exif_directory_past_the_end", [] { return PhotoWithEntryField(kExifPointerTag, 8, 16, true); }, true, true, false},
+    {"exif_value_past_the_end", [] { return PhotoWithEntryField(kDateTimeOriginalTag, 8, 2, true); }, true, true, false},
+    {"exif_value_huge_count", [] { return PhotoWithEntryField(kDateTimeOriginalTag, 4, 0xFFFFFFF0); }, true, true, false},
+    {"exif_pointing_back_to_the_page", [] { return PhotoWithEntryField(kExifPointerTag, 8, 8); }, true, true, false},
+    {"gps_pointing_at_exif", [] {
+         Bytes file = PeerPhotoTiff();
+         StoreLe(file, EntryOf(file, FirstDirectory(file), kGpsPointerTag) + 8, 4, DirectoryHolding(file, kDateTimeOriginalTag));
+         return file;
+     }, true, true, false},
+};
+
+class TiffMalformedMetadata : public testing::TestWithParam<MalformedMetadataCase> {};
+
+TEST_P(TiffMalformedMetadata, PictureLoadsWithoutTheBlock)
+{
+    const MalformedMetadataCase& c = GetParam();
+    const Decoded ours = ReadTiffBytes(c.file(), 24);
+    const CodecPictureMetadata metadata = TakeReadMetadata();
+    ASSERT_EQ(ours.error, kCodecOk);
+    EXPECT_EQ(ours.pixels, ReadTiffBytes(PeerPhotoTiff(), 24).pixels);
+    EXPECT_EQ(metadata.orientation, 6);
+    EXPECT_EQ(!metadata.iccProfile.empty(), c.keepsIcc);
+    EXPECT_EQ(!metadata.xmp.empty(), c.keepsXmp);
+    EXPECT_EQ(CameraAndDate(metadata.exif), c.keepsExif ? kPeerCameraAndDate : decltype(kPeerCameraAndDate){});
+}
+
+INSTANTIATE_TEST_SUITE_P(Tiff, TiffMalformedMetadata, testing::ValuesIn(kMalformedMetadataCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
