@@ -157,7 +157,7 @@ TEST(Cli, InfoDescribesFilesAsJson)
     const CliRun run = RunCommand({"info", "--json", input, junk});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.out.find("{\"path\":\"" + input + "\",\"type\":6,\"format\":\"PNG\",\"width\":64,\"height\":48,\"bits\":24,"
-                           "\"file_width\":64,\"file_height\":48}"),
+                           "\"file_width\":64,\"file_height\":48,\"orientation\":0}"),
               std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("{\"path\":\"" + junk + "\",\"error\":"), std::string::npos) << run.out;
