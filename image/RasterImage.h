@@ -103,6 +103,9 @@ public:
     // while keepMetadata is set. The file appears, or replaces an existing one, only when the whole write
     // succeeded; otherwise nothing is left behind.
     int Save(const char* path) const;
+    // Writes the picture as a file of `type` (a writer's type: kFileJpeg, kFilePng, ...) to `sink`, which
+    // the caller closes.
+    int SaveTo(CodecIOHandle* sink, int type) const;
     // What a write of this picture embeds: its metadata while keepMetadata is set, else null.
     const CodecPictureMetadata* MetadataToWrite() const { return keepMetadata ? metadata.get() : nullptr; }
     void ReadResolution(CodecIOHandle* source, int type);

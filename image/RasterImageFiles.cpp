@@ -423,16 +423,25 @@ int CRasterImage::Save(const char* path) const
         platform::DiscardTemporary(temporary);
         return status;
     }
+    int status = SaveTo(sink, type);
+    const std::int64_t finalSize = CodecCloseSink(sink);
+    // A file that could not be flushed is a failed write.
+    if (status == kCodecOk && finalSize <= 0) status = kCodecErrWriteFailed;
+    if (status != kCodecOk) {
+        platform::DiscardTemporary(temporary);
+        return status;
+    }
+    return platform::ReplaceWithTemporary(temporary, target) ? kImageOk : kCodecErrWriteFailed;
+}
 
+int CRasterImage::SaveTo(CodecIOHandle* sink, int type) const
+{
+    if (!HasPixels() || !HasWriter(type)) return kImageErrNoPixels;
     Pixels24 colour;
     if (type != kFileWbmp) {
         colour.pixels = Pixels();
         if (bitsPerPixel != 24) {
-            if (const int status = ConvertTo24(colour.converted); status != kImageOk) {
-                CodecCloseSink(sink);
-                platform::DiscardTemporary(temporary);
-                return status;
-            }
+            if (const int status = ConvertTo24(colour.converted); status != kImageOk) return status;
             colour.pixels = colour.converted.Pixels();
         }
     }
@@ -478,14 +487,8 @@ int CRasterImage::Save(const char* path) const
     }
     default: break;
     }
-    int status = CodecGetLastError();
+    const int status = CodecGetLastError();
     CodecSetWriteMetadata(nullptr);
-    const std::int64_t finalSize = CodecCloseSink(sink);
-    // A writer that reported nothing written, or a file that could not be flushed, is a failed write.
-    if (status == kCodecOk && (written <= 0 || finalSize <= 0)) status = kCodecErrWriteFailed;
-    if (status != kCodecOk) {
-        platform::DiscardTemporary(temporary);
-        return status;
-    }
-    return platform::ReplaceWithTemporary(temporary, target) ? kImageOk : kCodecErrWriteFailed;
+    // A writer that reported nothing written failed.
+    return status == kCodecOk && written <= 0 ? kCodecErrWriteFailed : status;
 }
