@@ -32,4 +32,32 @@ std::optional<ExifSummary> ReadExifSummary(const std::uint8_t* block, std::size_
 std::vector<std::uint8_t> ExifForWrittenPicture(const std::uint8_t* block, std::size_t size, std::uint32_t width,
                                                 std::uint32_t height);
 
+// One tag of a directory, its value in little-endian byte order (each element swapped on its own).
+struct ExifField {
+    std::uint16_t tag = 0;
+    std::uint16_t type = 0;                // TIFF field type, 1 (BYTE) .. 13 (IFD)
+    std::uint32_t count = 0;               // elements; value holds count x the type's size in bytes
+    std::vector<std::uint8_t> value;
+};
+
+// The tags a block carries between files whose own structure differs (a TIFF file keeps them in its
+// own directories): no directory offsets, no image structure.
+struct ExifContent {
+    std::vector<ExifField> primary;        // the first directory's descriptive tags only: description,
+                                           // camera, software, date, artist, copyright and the like
+    std::vector<ExifField> exif;           // the Exif directory, without its interoperability pointer
+    std::vector<ExifField> gps;            // the GPS directory
+};
+
+// The content of a well-formed block; nullopt where ReadExifSummary would find the block malformed, or
+// the values copied would exceed kMaxMetadataBytes.
+std::optional<ExifContent> ReadExifContent(const std::uint8_t* block, std::size_t size);
+
+// A little-endian block holding `content`: the first directory with the primary tags and pointers to an
+// Exif and a GPS directory where those are not empty. Fields of an unknown type, or whose value does
+// not match type x count, are left out; a repeated tag keeps its first field. Empty when nothing is
+// left, a directory would hold more than 1000 fields, or the block would exceed kMaxMetadataBytes. Pass the result through ExifForWrittenPicture to
+// set the pixel dimensions of the picture it goes with.
+std::vector<std::uint8_t> BuildExifBlock(const ExifContent& content);
+
 }  // namespace codec

@@ -3,6 +3,7 @@
 #include "codec/ByteReader.h"
 #include "codec/CodecEntry.h"
 #include "codec/CodecProgress.h"
+#include "codec/PictureMetadata.h"
 #include "codec/PixelBuffer.h"
 
 #include <algorithm>
@@ -21,8 +22,8 @@ using codec::LoadBe32;
 constexpr std::size_t kPaletteEntries = 256;
 constexpr std::size_t kColourTableBytes = 3 * kPaletteEntries;   // 256 red, 256 green, 256 blue
 constexpr std::uint32_t kMaxChannels = 56;
-constexpr std::uint64_t kMaxResourceBytes = std::uint64_t{64} << 20;
 constexpr std::uint16_t kResolutionInfoId = 1005;
+constexpr std::uint16_t kIccProfileId = 1039;
 constexpr std::uint16_t kRawData = 0;
 constexpr std::uint16_t kPackBits = 1;
 constexpr std::uint32_t kHeaderBytes = 26;
@@ -88,7 +89,8 @@ int ReadColourModeData(ByteReader& in, PsdHeader& header)
 }
 
 // Reads everything before the image data, validating each field that later sizes a buffer or a loop.
-// The image resources are read whole when `keepResources`, otherwise skipped.
+// The image resources are read whole when `keepResources` and the section fits the metadata budget,
+// otherwise skipped: the picture does not depend on them.
 int ReadPsdHeader(ByteReader& in, PsdHeader& header, bool keepResources)
 {
     std::array<std::uint8_t, kHeaderBytes> raw;
@@ -108,8 +110,7 @@ int ReadPsdHeader(ByteReader& in, PsdHeader& header, bool keepResources)
 
     std::uint32_t resourceBytes = 0;
     if (!in.ReadBe32(resourceBytes) || resourceBytes > in.Remaining()) return kCodecErrReadFailed;
-    if (keepResources) {
-        if (resourceBytes > kMaxResourceBytes) return kCodecErrOutOfMemory;
+    if (keepResources && resourceBytes <= codec::kMaxMetadataBytes) {
         header.resources.resize(resourceBytes);
         if (!in.ReadExact(header.resources)) return kCodecErrReadFailed;
     } else if (!in.Skip(resourceBytes)) {
@@ -375,10 +376,24 @@ bool WriteBe32(codec::CCodecIO& io, std::uint32_t value)
     return io.Write(bytes.data(), bytes.size());
 }
 
+// The image resources of a written file: the ICC profile (resource 1039) when there is one. A resource
+// is "8BIM", its id, an empty name (a Pascal string padded to 2 bytes), the data size and the data padded
+// to an even size.
+std::vector<std::uint8_t> ResourcesToWrite(const std::vector<std::uint8_t>& iccProfile)
+{
+    if (iccProfile.empty()) return {};
+    std::vector<std::uint8_t> block{'8', 'B', 'I', 'M', 0, 0, 0, 0, 0, 0, 0, 0};
+    codec::StoreBe16(&block[4], kIccProfileId);
+    codec::StoreBe32(&block[8], static_cast<std::uint32_t>(iccProfile.size()));
+    block.insert(block.end(), iccProfile.begin(), iccProfile.end());
+    if (block.size() % 2 != 0) block.push_back(0);
+    return block;
+}
+
 // Everything before the image data of a flat file: header, colour mode data (the colour table of an
-// indexed file), empty image resources, empty layer section, raw compression.
+// indexed file), image resources, empty layer section, raw compression.
 bool WritePsdHeader(codec::CCodecIO& io, std::uint32_t width, std::uint32_t height, std::uint16_t channels,
-                    std::uint16_t mode, const std::uint8_t* palette)
+                    std::uint16_t mode, const std::uint8_t* palette, const std::vector<std::uint8_t>& resources)
 {
     std::array<std::uint8_t, kHeaderBytes> header{'8', 'B', 'P', 'S'};
     codec::StoreBe16(&header[4], 1);
@@ -399,7 +414,8 @@ bool WritePsdHeader(codec::CCodecIO& io, std::uint32_t width, std::uint32_t heig
         }
         if (!WriteBe32(io, table.size()) || !io.Write(table.data(), table.size())) return false;
     }
-    return WriteBe32(io, 0) && WriteBe32(io, 0) && WriteBe16(io, kRawData);
+    return WriteBe32(io, static_cast<std::uint32_t>(resources.size())) && io.Write(resources.data(), resources.size()) &&
+           WriteBe32(io, 0) && WriteBe16(io, kRawData);
 }
 
 }  // namespace
@@ -438,10 +454,11 @@ std::uint8_t* CodecReadPsd(CodecIOHandle* source, int* width, int* height, int b
                            int flags)
 {
     return codec::RunCodecEntry(source, [&](codec::CodecCall& call, codec::CCodecIO& io) -> std::uint8_t* {
+        call.state.metadataRead = {};
         if (width == nullptr || height == nullptr) return call.Fail(kCodecErrInvalidArgument);
         ByteReader in(io);
         PsdHeader header;
-        if (const int error = ReadPsdHeader(in, header, false); error != kCodecOk) return call.Fail(error);
+        if (const int error = ReadPsdHeader(in, header, true); error != kCodecOk) return call.Fail(error);
         ReadPlan plan;
         if (const int error = PlanRead(header, bitsPerPixel, palette != nullptr, flags, plan); error != kCodecOk)
             return call.Fail(error);
@@ -459,6 +476,8 @@ std::uint8_t* CodecReadPsd(CodecIOHandle* source, int* width, int* height, int b
             }
             std::copy(header.palette.begin(), header.palette.end(), palette);
         }
+        if (const auto profile = FindResource(header.resources, kIccProfileId))
+            call.state.metadataRead.iccProfile.assign(profile->begin(), profile->end());
         *width = static_cast<int>(header.width);
         *height = static_cast<int>(header.height);
         return pixels.release();
@@ -474,12 +493,15 @@ std::int64_t CodecWritePsd(CodecIOHandle* sink, const std::uint8_t* pixels, int 
         const std::optional<FlatLayout> layout = FlatLayoutFor(bitsPerPixel);
         if (!layout || (bitsPerPixel == 8 && palette == nullptr)) return call.Fail(kCodecErrInvalidArgument);
         if (!codec::RasterBytes(width, height, static_cast<unsigned>(bitsPerPixel))) return call.Fail(kCodecErrInvalidArgument);
+        const std::vector<std::uint8_t>& iccProfile = call.state.metadataToWrite.iccProfile;
+        if (iccProfile.size() > codec::kMaxMetadataBytes) return call.Fail(kCodecErrInvalidArgument);
         const std::uint16_t channels = layout->channels;
         const std::uint16_t mode = layout->mode;
 
         const auto columns = static_cast<std::uint32_t>(width);
         const auto rows = static_cast<std::uint32_t>(height);
-        if (!WritePsdHeader(io, columns, rows, channels, mode, bitsPerPixel == 8 ? palette : nullptr))
+        if (!WritePsdHeader(io, columns, rows, channels, mode, bitsPerPixel == 8 ? palette : nullptr,
+                            ResourcesToWrite(iccProfile)))
             return call.Fail(kCodecErrWriteFailed);
         // Planar image data: every row of channel 0, then every row of channel 1, ...
         std::vector<std::uint8_t> row(columns);

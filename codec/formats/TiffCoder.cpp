@@ -3,6 +3,7 @@
 #include "codec/CodecEntry.h"
 #include "codec/CodecLimits.h"
 #include "codec/CodecProgress.h"
+#include "codec/PictureMetadata.h"
 #include "codec/PixelBuffer.h"
 
 #include <tiffio.h>
@@ -489,6 +490,48 @@ std::uint8_t* ReadOneBit(CodecCall& call, TIFF* tiff, const TiffLayout& layout, 
     return pixels.release();
 }
 
+// ---- Metadata of the page ----
+
+// Hands out the metadata budget of one file: a block is taken only while the blocks taken so far and it
+// stay within kMaxMetadataBytes together.
+class MetadataBudget {
+public:
+    bool Take(std::uint64_t bytes)
+    {
+        if (bytes > codec::kMaxMetadataBytes - used_) return false;
+        used_ += bytes;
+        return true;
+    }
+
+private:
+    std::uint64_t used_ = 0;
+};
+
+// A byte block tag (ICCProfile, XMLPacket) of the current directory, empty when it is missing or over
+// the budget. libtiff has read it with the directory, bounded by the file's size.
+std::vector<std::uint8_t> BlockTag(TIFF* tiff, ttag_t tag, MetadataBudget& budget)
+{
+    std::uint32_t bytes = 0;
+    const std::uint8_t* data = nullptr;
+    if (TIFFGetField(tiff, tag, &bytes, &data) == 0 || data == nullptr || !budget.Take(bytes)) return {};
+    return {data, data + bytes};
+}
+
+// What the current directory carries besides its pixels. The Orientation tag is reported as stored,
+// whether or not the read applied it.
+CodecPictureMetadata MetadataOf(TIFF* tiff)
+{
+    CodecPictureMetadata metadata;
+    std::uint16_t orientation = 0;
+    if (TIFFGetField(tiff, TIFFTAG_ORIENTATION, &orientation) != 0 && orientation >= ORIENTATION_TOPLEFT &&
+        orientation <= ORIENTATION_LEFTBOT)
+        metadata.orientation = orientation;
+    MetadataBudget budget;
+    metadata.iccProfile = BlockTag(tiff, TIFFTAG_ICCPROFILE, budget);
+    metadata.xmp = BlockTag(tiff, TIFFTAG_XMLPACKET, budget);
+    return metadata;
+}
+
 std::uint8_t* ReadTiff(CodecCall& call, CCodecIO& io, int* width, int* height, int bitsPerPixel,
                        std::uint8_t* palette, int page, int flags)
 {
@@ -507,6 +550,7 @@ std::uint8_t* ReadTiff(CodecCall& call, CCodecIO& io, int* width, int* height, i
     else if (bitsPerPixel == 8) pixels = ReadEightBit(call, file.Get(), layout, palette, flags, width, height);
     else pixels = ReadOneBit(call, file.Get(), layout, palette, flags, width, height);
     if (pixels == nullptr) codec::CodecTrace(codec::kTraceError, "TIFF: %s\n", file.Message());
+    else call.state.metadataRead = MetadataOf(file.Get());
     return pixels;
 }
 
@@ -535,7 +579,7 @@ std::string SoftwareText(const CodecTiffOptions& options)
 
 // Sets the tags of one page; false when libtiff refuses one.
 bool SetTags(TIFF* tiff, int width, int height, int bitsPerPixel, const std::uint8_t* palette, std::uint16_t compression,
-             const CodecDpiInfo* dpi, int flags, const CodecTiffOptions& options)
+             const CodecDpiInfo* dpi, int flags, const CodecTiffOptions& options, const CodecPictureMetadata& metadata)
 {
     bool ok = TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(width)) != 0;
     ok &= TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(height)) != 0;
@@ -601,12 +645,12 @@ bool SetTags(TIFF* tiff, int width, int height, int bitsPerPixel, const std::uin
                                                                   : static_cast<std::uint32_t>(options.rowsPerStrip);
     ok &= TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, rowsPerStrip) != 0;
     const auto setBlock = [&](ttag_t tag, const std::vector<std::uint8_t>& block) {
-        if (!block.empty())
-            ok &= TIFFSetField(tiff, tag, static_cast<std::uint32_t>(block.size()), block.data()) != 0;
+        if (block.empty()) return;
+        ok &= block.size() <= codec::kMaxMetadataBytes &&
+              TIFFSetField(tiff, tag, static_cast<std::uint32_t>(block.size()), block.data()) != 0;
     };
-    setBlock(TIFFTAG_XMLPACKET, options.xmpPacket);
-    setBlock(TIFFTAG_ICCPROFILE, options.iccProfile);
-    setBlock(TIFFTAG_PHOTOSHOP, options.photoshopBlock);
+    setBlock(TIFFTAG_XMLPACKET, metadata.xmp);
+    setBlock(TIFFTAG_ICCPROFILE, metadata.iccProfile);
     return ok;
 }
 
@@ -626,7 +670,7 @@ std::int64_t WriteTiff(CodecCall& call, CCodecIO& io, const std::uint8_t* pixels
 
     TiffFile file(io, "w");
     if (file.Get() == nullptr) return FailWithTrace(call, kCodecErrTiff, file.Message());
-    if (!SetTags(file.Get(), width, height, bitsPerPixel, palette, written, dpi, flags, call.state.tiff))
+    if (!SetTags(file.Get(), width, height, bitsPerPixel, palette, written, dpi, flags, call.state.tiff, call.state.metadataToWrite))
         return FailWithTrace(call, kCodecErrWriteFailed, file.Message());
     // Codecs and the predictor may change a row while encoding it: each row is encoded from a copy.
     std::vector<std::uint8_t> row(*rowBytes);
@@ -669,6 +713,7 @@ std::uint8_t* CodecReadTiff(CodecIOHandle* source, int* width, int* height, int 
                             int page, int flags)
 {
     return codec::RunCodecEntry(source, [&](CodecCall& call, CCodecIO& io) {
+        call.state.metadataRead = {};
         return ReadTiff(call, io, width, height, bitsPerPixel, palette, page, flags);
     });
 }

@@ -6,6 +6,10 @@
 // the thread's last error (kCodecErrTiff for a file libtiff cannot open or decode) and hand pixel
 // buffers to the caller as zero-filled global memory blocks, freed with platform::GlobalFree. libtiff's
 // errors and warnings are kept per open file and go to the trace hook; nothing is printed.
+//
+// Metadata ("codec/PictureMetadata.h"): a successful read leaves the page's Orientation tag (as stored),
+// ICC profile and XMP packet in the thread's read metadata; the writer embeds the profile and packet of
+// the thread's write metadata.
 
 #include "codec/CodecDpiInfo.h"
 #include "codec/CodecIO.h"

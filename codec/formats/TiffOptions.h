@@ -6,15 +6,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 struct CodecTiffOptions {
     int rowsPerStrip = -1;                    // -1: the library's default strip size
     std::optional<std::string> softwareText;  // unset: the codec layer's name and version
     int jpegQuality = 75;                     // written files with JPEG compression
     int orientation = 1;                      // Orientation tag of written files, 1..8
-    // Metadata blocks copied into written files when not empty.
-    std::vector<std::uint8_t> xmpPacket;
-    std::vector<std::uint8_t> iccProfile;
-    std::vector<std::uint8_t> photoshopBlock;
 };

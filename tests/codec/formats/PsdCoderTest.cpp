@@ -3,7 +3,9 @@
 #include "codec/ByteReader.h"
 #include "codec/CodecErrors.h"
 #include "codec/CodecThreadState.h"
+#include "codec/PictureMetadata.h"
 #include "tests/codec/support/PeerImages.h"
+#include "tests/codec/support/TestIccProfile.h"
 
 #include <gtest/gtest.h>
 
@@ -517,6 +519,57 @@ TEST(PsdPalette, RefusesFilesWithoutOne)
     EXPECT_EQ(CodecGetLastError(), kCodecErrPsdMode);
     EXPECT_EQ(CodecGetPsdPalette(rgb.Rewound(), &count, nullptr), 0);
     EXPECT_EQ(CodecGetLastError(), kCodecErrInvalidArgument);
+}
+
+// ---- ICC profile ------------------------------------------------------------------------------------
+
+CodecPictureMetadata TakeReadMetadata()
+{
+    CodecPictureMetadata metadata;
+    CodecTakeReadMetadata(&metadata);
+    return metadata;
+}
+
+TEST(PsdIccProfile, WrittenProfileIsWhatPeersAndWeReadBack)
+{
+    const Bytes profile = TestIccProfile();   // an odd size: the resource is padded after it
+    ASSERT_EQ(profile.size() % 2, 1u);
+    CodecPictureMetadata metadata;
+    metadata.iccProfile = profile;
+    CodecSetWriteMetadata(&metadata);
+    const Bytes pixels = Ramp(5 * 3 * 3, 7);
+    TempFile file("profile.psd");
+    file.Write(WritePsd(pixels, 5, 3, 24));
+    CodecSetWriteMetadata(nullptr);
+
+    EXPECT_EQ(RunPeer("exiftool", "-b -ICC_Profile " + Quoted(file.Path())), profile);
+    const std::string verbose = RunPeerText("identify", "-verbose " + Quoted(file.Path()));
+    EXPECT_NE(verbose.find("Profile-icc: " + std::to_string(profile.size()) + " bytes"), std::string::npos) << verbose;
+    EXPECT_EQ(PeerComposite(file).rgb, pixels);
+    const Decoded ours = ReadPsd(file.Read(), 24);
+    ASSERT_EQ(ours.error, kCodecOk);
+    EXPECT_EQ(ours.pixels, pixels);
+    EXPECT_EQ(TakeReadMetadata().iccProfile, profile);
+}
+
+TEST(PsdIccProfile, PeerEmbeddedProfileIsRead)
+{
+    TempFile icc("test.icc"), file("peer.psd");
+    icc.Write(TestIccProfile());
+    RunPeer("convert", "-size 7x5 gradient:red-blue -depth 8 -profile " + Quoted(icc.Path()) + " " + Quoted(file.Path()));
+    ASSERT_EQ(ReadPsd(file.Read(), 24).error, kCodecOk);
+    EXPECT_EQ(TakeReadMetadata().iccProfile, TestIccProfile());
+}
+
+TEST(PsdIccProfile, MalformedProfileResourceIsDroppedAndThePictureLoads)
+{
+    PsdFile psd = SmallRgb();
+    psd.resources = ResourceBlock(1039, "", TestIccProfile());
+    psd.resources[8] = 0x7F;   // the profile's size claims far more than the section holds
+    const Decoded ours = ReadPsd(psd.Build(), 24);
+    EXPECT_EQ(ours.error, kCodecOk);
+    EXPECT_EQ(ours.width, 2);
+    EXPECT_TRUE(TakeReadMetadata().Empty());
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include "codec/CodecErrors.h"
 #include "codec/CodecThreadState.h"
+#include "codec/PictureMetadata.h"
 #include "tests/codec/support/PeerImages.h"
+#include "tests/codec/support/TestIccProfile.h"
 
 #include <gtest/gtest.h>
 
@@ -306,20 +308,39 @@ TEST(TiffWriteTags, RefusesWhatCannotBeWritten)
 
 // ---- Malformed input ----
 
+std::uint32_t LoadLe(const Bytes& file, std::size_t at, int bytes)
+{
+    std::uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | file.at(at + i);
+    return value;
+}
+
+void StoreLe(Bytes& file, std::size_t at, int bytes, std::uint32_t value)
+{
+    for (int i = 0; i < bytes; ++i) file.at(at + i) = std::uint8_t(value >> (8 * i));
+}
+
+// Where the entry of `tag` starts in the directory at `directory` of a little-endian file; 0 when the
+// directory has none.
+std::size_t EntryOf(const Bytes& file, std::size_t directory, std::uint16_t tag)
+{
+    for (std::uint32_t entry = 0; entry < LoadLe(file, directory, 2); ++entry)
+        if (LoadLe(file, directory + 2 + 12 * entry, 2) == tag) return directory + 2 + 12 * entry;
+    return 0;
+}
+
+std::size_t FirstDirectory(const Bytes& file)
+{
+    return LoadLe(file, 4, 4);
+}
+
 // The first directory of a little-endian file with single-valued SHORT or LONG tags set to new values
 // (no tool rewrites strip offsets or sizes that do not fit the picture).
 Bytes WithTags(Bytes file, std::initializer_list<std::pair<std::uint16_t, std::uint32_t>> tags)
 {
-    const auto load16 = [&](std::size_t at) { return std::uint32_t(file.at(at) | file.at(at + 1) << 8); };
-    const std::size_t directory = load16(4) | load16(6) << 16;
-    for (std::uint32_t entry = 0; entry < load16(directory); ++entry) {
-        const std::size_t at = directory + 2 + 12 * entry;
-        for (const auto& [tag, value] : tags) {
-            if (load16(at) != tag) continue;
-            const int bytes = load16(at + 2) == 3 ? 2 : 4;
-            for (int i = 0; i < bytes; ++i) file.at(at + 8 + i) = std::uint8_t(value >> (8 * i));
-        }
-    }
+    for (const auto& [tag, value] : tags)
+        if (const std::size_t at = EntryOf(file, FirstDirectory(file), tag); at != 0)
+            StoreLe(file, at + 8, LoadLe(file, at + 2, 2) == 3 ? 2 : 4, value);
     return file;
 }
 
@@ -363,6 +384,126 @@ TEST_P(TiffMalformed, GivesItsCodeAndNoPixels)
 }
 
 INSTANTIATE_TEST_SUITE_P(Tiff, TiffMalformed, testing::ValuesIn(kMalformedCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Metadata ----
+
+constexpr char kXmpTitle[] = "Harbour at dawn";
+
+// A photograph as a camera and an editor leave it: ImageMagick's RGB picture with the test ICC profile,
+// then exiftool's camera, date, GPS position, XMP title and Orientation 6 (turned clockwise).
+Bytes PeerPhotoTiff()
+{
+    TempFile icc("photo.icc"), file("photo.tif");
+    icc.Write(TestIccProfile());
+    RunPeer("convert", std::string(kOneStripRgb) + " -profile " + Quoted(icc.Path()) + " " + Quoted(file.Path()));
+    RunPeer("exiftool", "-q -overwrite_original -Make=Lumacam -Model='LX 7' -DateTimeOriginal='2021:05:06 07:08:09' "
+                        "-GPSLatitude=51.5 -GPSLatitudeRef=N -XMP-dc:Title='" + std::string(kXmpTitle) + "' -Orientation#=6 " +
+                        Quoted(file.Path()));
+    return file.Read();
+}
+
+CodecPictureMetadata TakeReadMetadata()
+{
+    CodecPictureMetadata metadata;
+    CodecTakeReadMetadata(&metadata);
+    return metadata;
+}
+
+std::string TextOf(const Bytes& bytes)
+{
+    return {bytes.begin(), bytes.end()};
+}
+
+TEST(TiffMetadataRead, PeerPhotoGivesItsProfileXmpAndOrientation)
+{
+    const Decoded ours = ReadTiffBytes(PeerPhotoTiff(), 24);
+    ASSERT_EQ(ours.error, kCodecOk);
+    EXPECT_EQ(ours.width, 30);   // the reader still applies the Orientation tag it reports
+    const CodecPictureMetadata metadata = TakeReadMetadata();
+    EXPECT_EQ(metadata.orientation, 6);
+    EXPECT_EQ(metadata.iccProfile, TestIccProfile());
+    EXPECT_NE(TextOf(metadata.xmp).find(kXmpTitle), std::string::npos);
+}
+
+TEST(TiffMetadataRead, FailedReadLeavesNoMetadata)
+{
+    ASSERT_EQ(ReadTiffBytes(PeerPhotoTiff(), 8).error, kCodecErrUnsupportedFileDepth);
+    EXPECT_TRUE(TakeReadMetadata().Empty());
+}
+
+// Writes `pixels` (24 bits) with `metadata` as the thread's write metadata and returns the file.
+void WriteWithMetadata(const TempFile& file, const Decoded& picture, const CodecPictureMetadata& metadata)
+{
+    CodecSetWriteMetadata(&metadata);
+    CodecIOHandle* sink = CodecOpenFileSink(file.CPath(), 0);
+    const std::int64_t size = CodecWriteTiff(sink, picture.pixels.data(), picture.width, picture.height, 24, nullptr, 5, nullptr, 0);
+    CodecCloseSink(sink);
+    CodecSetWriteMetadata(nullptr);
+    ASSERT_GT(size, 0);
+}
+
+// exiftool's values of the named tags, one a line.
+std::string PeerTags(const TempFile& file, const std::string& tags)
+{
+    return RunPeerText("exiftool", "-s3 -n " + tags + " " + Quoted(file.Path()));
+}
+
+TEST(TiffMetadataWrite, ReadPhotoWrittenAgainKeepsItsMetadataUpright)
+{
+    const Decoded picture = ReadTiffBytes(PeerPhotoTiff(), 24);
+    ASSERT_EQ(picture.error, kCodecOk);
+    TempFile file("written.tif");
+    WriteWithMetadata(file, picture, TakeReadMetadata());
+
+    EXPECT_EQ(RunPeer("exiftool", "-b -ICC_Profile " + Quoted(file.Path())), TestIccProfile());
+    EXPECT_EQ(PeerTags(file, "-IFD0:Orientation -IFD0:ImageWidth -IFD0:ImageHeight -XMP-dc:Title"),
+              "1\n30\n40\n" + std::string(kXmpTitle) + "\n");
+    const Decoded again = ReadTiffBytes(file.Read(), 24);
+    EXPECT_EQ(again.pixels, picture.pixels);
+}
+
+// A little-endian photo with one entry of its first directory changed: the field at `fieldOffset` (4 the
+// count, 8 the value or offset) of `tag` set to `value`.
+Bytes PhotoWithEntryField(std::uint16_t tag, int fieldOffset, std::uint32_t value)
+{
+    Bytes file = PeerPhotoTiff();
+    const std::size_t at = EntryOf(file, FirstDirectory(file), tag);
+    EXPECT_NE(at, 0u) << tag;
+    StoreLe(file, at + fieldOffset, 4, value);
+    return file;
+}
+
+constexpr std::uint16_t kIccProfileTag = 34675, kXmpTag = 700;
+
+struct MalformedMetadataCase {
+    const char* name;
+    std::function<Bytes()> file;
+    bool keepsIcc;              // the blocks that are well-formed still arrive
+    bool keepsXmp;
+};
+
+const MalformedMetadataCase kMalformedMetadataCases[] = {
+    {"huge_icc_length", [] { return PhotoWithEntryField(kIccProfileTag, 4, 0x7FFFFFF0); }, false, true},
+    {"icc_past_the_end", [] { return PhotoWithEntryField(kIccProfileTag, 8, 0x7FFFFFF0); }, false, true},
+    {"xmp_past_the_end", [] { return PhotoWithEntryField(kXmpTag, 8, 0xFFFFFF00); }, true, false},
+};
+
+class TiffMalformedMetadata : public testing::TestWithParam<MalformedMetadataCase> {};
+
+TEST_P(TiffMalformedMetadata, PictureLoadsWithoutTheBlock)
+{
+    const MalformedMetadataCase& c = GetParam();
+    const Decoded ours = ReadTiffBytes(c.file(), 24);
+    const CodecPictureMetadata metadata = TakeReadMetadata();
+    ASSERT_EQ(ours.error, kCodecOk);
+    EXPECT_EQ(ours.pixels, ReadTiffBytes(PeerPhotoTiff(), 24).pixels);
+    EXPECT_EQ(metadata.orientation, 6);
+    EXPECT_EQ(!metadata.iccProfile.empty(), c.keepsIcc);
+    EXPECT_EQ(!metadata.xmp.empty(), c.keepsXmp);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tiff, TiffMalformedMetadata, testing::ValuesIn(kMalformedMetadataCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
