@@ -5,8 +5,9 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 # Peer programs write the real files that the codec tests compare against (ImageMagick's extra coders
-# read metafiles); Xvfb hosts the window tests.
-lumatrine_install_packages "${LUMATRINE_PACKAGES[@]}" imagemagick libmagickcore-6.q16-6-extra netpbm libtiff-tools xvfb xauth
+# read metafiles; exiftool writes and reads back the metadata of photographs); Xvfb hosts the window tests.
+lumatrine_install_packages "${LUMATRINE_PACKAGES[@]}" imagemagick libmagickcore-6.q16-6-extra netpbm libtiff-tools \
+  libimage-exiftool-perl xvfb xauth
 # WebP's, libheif's and libavif's own tools write and read back the WebP, HEIC and AVIF fixtures.
 lumatrine_install_packages webp libheif-examples libavif-bin
 

@@ -1,14 +1,18 @@
 #include "codec/formats/JpegCoder.h"
 
+#include "codec/ByteReader.h"
 #include "codec/CodecEntry.h"
 #include "codec/CodecLimits.h"
 #include "codec/CodecProgress.h"
 #include "codec/PixelBuffer.h"
 #include "codec/formats/JpegErrors.h"
+#include "codec/formats/JpegMetadata.h"
 
 #include <jerror.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -54,6 +58,21 @@ void SkipInput(j_decompress_ptr info, long bytes)
     }
     info->src->next_input_byte += remaining;
     info->src->bytes_in_buffer -= remaining;
+}
+
+// Reads the next `bytes` bytes of the current segment; the source never suspends, it fails at the end.
+void ReadSegmentBytes(j_decompress_ptr info, std::uint8_t* destination, std::size_t bytes)
+{
+    jpeg_source_mgr& source = *info->src;
+    while (bytes > 0) {
+        if (source.bytes_in_buffer == 0) FillInput(info);
+        const std::size_t count = std::min(bytes, source.bytes_in_buffer);
+        std::memcpy(destination, source.next_input_byte, count);
+        source.next_input_byte += count;
+        source.bytes_in_buffer -= count;
+        destination += count;
+        bytes -= count;
+    }
 }
 
 void AttachSource(jpeg_decompress_struct& info, JpegSource& source, CCodecIO& io)
@@ -138,6 +157,11 @@ struct JpegDecoder {
     codec::CodecProgress* rowProgress = nullptr;
     CodecJpegRowObserver* rowObserver = nullptr;
 
+    // Set for a decode that reports the file's metadata: APP1 and APP2 segments pass through `segment`.
+    bool readMetadata = false;
+    codec::JpegMetadataReader metadata;
+    std::array<std::uint8_t, 65535> segment;
+
     JpegDecoder() = default;
     JpegDecoder(const JpegDecoder&) = delete;
     JpegDecoder& operator=(const JpegDecoder&) = delete;
@@ -147,11 +171,30 @@ struct JpegDecoder {
     }
 };
 
+// libjpeg's handler of APP1 and APP2 segments in decodes that report metadata. Reading a segment into
+// the decoder's own buffer costs no allocation; the metadata reader keeps what it recognises within the
+// metadata budget, which libjpeg's saved markers would not respect.
+boolean KeepMetadataSegment(j_decompress_ptr info)
+{
+    auto& decoder = *static_cast<JpegDecoder*>(info->client_data);
+    ReadSegmentBytes(info, decoder.segment.data(), 2);
+    const std::size_t length = codec::LoadBe16(decoder.segment.data());
+    if (length < 2) ERREXIT(info, JERR_BAD_LENGTH);
+    ReadSegmentBytes(info, decoder.segment.data(), length - 2);
+    decoder.metadata.Keep(info->unread_marker, decoder.segment.data(), length - 2);
+    return TRUE;
+}
+
 int ReadHeaderStep(void* context)
 {
     auto& decoder = *static_cast<JpegDecoder*>(context);
     jpeg_create_decompress(&decoder.info);   // clears every field but the error manager
     AttachSource(decoder.info, decoder.source, *decoder.source.io);
+    if (decoder.readMetadata) {
+        decoder.info.client_data = &decoder;
+        jpeg_set_marker_processor(&decoder.info, JPEG_APP0 + 1, KeepMetadataSegment);
+        jpeg_set_marker_processor(&decoder.info, JPEG_APP0 + 2, KeepMetadataSegment);
+    }
     decoder.info.mem->max_memory_to_use = static_cast<long>(codec::kMaxBlockBytes);
     decoder.progress.progress_monitor = LimitScans;
     decoder.info.progress = &decoder.progress;
@@ -257,7 +300,9 @@ std::uint8_t* ReadJpeg(CodecCall& call, CCodecIO& io, int* width, int* height, i
 {
     if (width == nullptr || height == nullptr || (bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32))
         return call.Fail(kCodecErrInvalidArgument);
+    call.state.metadataRead = {};
     auto decoder = std::make_unique<JpegDecoder>();
+    decoder->readMetadata = true;
     jpeg_decompress_struct& info = decoder->info;
     if (StartDecoder(*decoder, io) != kCodecOk) return FailWithTrace(call, kCodecErrJpegDecode, decoder->errors.message);
     // The whole stored picture passes through the decoder's buffers even when it is scaled down.
@@ -297,6 +342,7 @@ std::uint8_t* ReadJpeg(CodecCall& call, CCodecIO& io, int* width, int* height, i
         return FailWithTrace(call, error, decoder->errors.message);
     *width = static_cast<int>(info.output_width);
     *height = static_cast<int>(info.output_height);
+    call.state.metadataRead = decoder->metadata.Take();
     return pixels.release();
 }
 
@@ -318,6 +364,8 @@ struct JpegEncoder {
     const CodecDpiInfo* dpi = nullptr;
     const CodecJpegOptions* options = nullptr;
     codec::CodecProgress* rowProgress = nullptr;
+    std::vector<CodecJpegMarker> metadataSegments;   // APP1 Exif and XMP, prepared before the encode
+    const std::vector<std::uint8_t>* iccProfile = nullptr;
 
     JpegEncoder() = default;
     JpegEncoder(const JpegEncoder&) = delete;
@@ -380,6 +428,10 @@ int EncodeStep(void* context)
     AttachDestination(info, encoder.destination, *encoder.destination.io);
     SetParameters(encoder);
     jpeg_start_compress(&info, TRUE);
+    for (const CodecJpegMarker& marker : encoder.metadataSegments)
+        jpeg_write_marker(&info, marker.code, marker.payload.data(), static_cast<unsigned>(marker.payload.size()));
+    if (encoder.iccProfile != nullptr)
+        jpeg_write_icc_profile(&info, encoder.iccProfile->data(), static_cast<unsigned>(encoder.iccProfile->size()));
     for (const CodecJpegMarker& marker : encoder.options->outputMarkers)
         jpeg_write_marker(&info, marker.code, marker.payload.data(), static_cast<unsigned>(marker.payload.size()));
     const std::size_t rowBytes = static_cast<std::size_t>(encoder.width) * static_cast<unsigned>(encoder.bitsPerPixel / 8);
@@ -410,6 +462,12 @@ std::int64_t WriteJpeg(CodecCall& call, CCodecIO& io, const std::uint8_t* pixels
     encoder->flags = flags;
     encoder->dpi = dpi;
     encoder->options = &call.state.jpeg;
+    const CodecPictureMetadata& metadata = call.state.metadataToWrite;
+    encoder->metadataSegments = codec::JpegMetadataSegments(metadata, static_cast<std::uint32_t>(width),
+                                                            static_cast<std::uint32_t>(height));
+    // Past 255 chunks the chunk numbers would wrap: such a profile is left out.
+    if (!metadata.iccProfile.empty() && metadata.iccProfile.size() <= codec::kMaxJpegIccBytes)
+        encoder->iccProfile = &metadata.iccProfile;
     codec::CodecProgress progress(call.state);
     encoder->rowProgress = &progress;
     encoder->created = true;

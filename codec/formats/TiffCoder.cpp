@@ -5,6 +5,7 @@
 #include "codec/CodecProgress.h"
 #include "codec/PictureMetadata.h"
 #include "codec/PixelBuffer.h"
+#include "codec/formats/TiffExif.h"
 
 #include <tiffio.h>
 
@@ -138,6 +139,8 @@ public:
     }
     TIFF* Get() const { return tiff_; }
     const char* Message() const { return client_.message; }
+    // Where the file starts in the handle: libtiff's offsets count from here.
+    std::uint64_t Base() const { return client_.base; }
 
 private:
     TiffClient client_;
@@ -498,10 +501,11 @@ class MetadataBudget {
 public:
     bool Take(std::uint64_t bytes)
     {
-        if (bytes > codec::kMaxMetadataBytes - used_) return false;
+        if (bytes > Remaining()) return false;
         used_ += bytes;
         return true;
     }
+    std::uint64_t Remaining() const { return codec::kMaxMetadataBytes - used_; }
 
 private:
     std::uint64_t used_ = 0;
@@ -517,10 +521,11 @@ std::vector<std::uint8_t> BlockTag(TIFF* tiff, ttag_t tag, MetadataBudget& budge
     return {data, data + bytes};
 }
 
-// What the current directory carries besides its pixels. The Orientation tag is reported as stored,
-// whether or not the read applied it.
-CodecPictureMetadata MetadataOf(TIFF* tiff)
+// What the current directory of `file` carries besides its pixels. The Orientation tag is reported as
+// stored, whether or not the read applied it.
+CodecPictureMetadata MetadataOf(const TiffFile& file, CCodecIO& io)
 {
+    TIFF* tiff = file.Get();
     CodecPictureMetadata metadata;
     std::uint16_t orientation = 0;
     if (TIFFGetField(tiff, TIFFTAG_ORIENTATION, &orientation) != 0 && orientation >= ORIENTATION_TOPLEFT &&
@@ -529,6 +534,7 @@ CodecPictureMetadata MetadataOf(TIFF* tiff)
     MetadataBudget budget;
     metadata.iccProfile = BlockTag(tiff, TIFFTAG_ICCPROFILE, budget);
     metadata.xmp = BlockTag(tiff, TIFFTAG_XMLPACKET, budget);
+    metadata.exif = codec::ReadTiffExif(tiff, io, file.Base(), budget.Remaining());
     return metadata;
 }
 
@@ -550,7 +556,7 @@ std::uint8_t* ReadTiff(CodecCall& call, CCodecIO& io, int* width, int* height, i
     else if (bitsPerPixel == 8) pixels = ReadEightBit(call, file.Get(), layout, palette, flags, width, height);
     else pixels = ReadOneBit(call, file.Get(), layout, palette, flags, width, height);
     if (pixels == nullptr) codec::CodecTrace(codec::kTraceError, "TIFF: %s\n", file.Message());
-    else call.state.metadataRead = MetadataOf(file.Get());
+    else call.state.metadataRead = MetadataOf(file, io);
     return pixels;
 }
 
@@ -668,9 +674,13 @@ std::int64_t WriteTiff(CodecCall& call, CCodecIO& io, const std::uint8_t* pixels
     const std::uint16_t written = WrittenCompression(compression, bitsPerPixel);
     if (compression < 0 || compression > 0xFFFF || TIFFIsCODECConfigured(written) == 0) return call.Fail(kCodecErrInvalidArgument);
 
-    TiffFile file(io, "w");
+    // Little-endian, the byte order of the Exif directories WriteTiffExif puts into the file.
+    TiffFile file(io, "wl");
     if (file.Get() == nullptr) return FailWithTrace(call, kCodecErrTiff, file.Message());
-    if (!SetTags(file.Get(), width, height, bitsPerPixel, palette, written, dpi, flags, call.state.tiff, call.state.metadataToWrite))
+    const CodecPictureMetadata& metadata = call.state.metadataToWrite;
+    if (!SetTags(file.Get(), width, height, bitsPerPixel, palette, written, dpi, flags, call.state.tiff, metadata) ||
+        !codec::WriteTiffExif(file.Get(), io, file.Base(), metadata.exif, static_cast<std::uint32_t>(width),
+                              static_cast<std::uint32_t>(height), !call.state.tiff.softwareText))
         return FailWithTrace(call, kCodecErrWriteFailed, file.Message());
     // Codecs and the predictor may change a row while encoding it: each row is encoded from a copy.
     std::vector<std::uint8_t> row(*rowBytes);

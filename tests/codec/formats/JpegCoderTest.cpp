@@ -2,7 +2,9 @@
 
 #include "codec/CodecErrors.h"
 #include "codec/CodecThreadState.h"
+#include "codec/PictureMetadata.h"
 #include "tests/codec/support/PeerImages.h"
+#include "tests/codec/support/PhotoMetadata.h"
 
 #include <gtest/gtest.h>
 
@@ -358,5 +360,102 @@ TEST(JpegHostile, NullHandleIsAnInvalidArgument)
     EXPECT_EQ(CodecGetJpegDimensions(nullptr, &width, &height, &bits, nullptr), 0);
     EXPECT_EQ(CodecGetLastError(), kCodecErrInvalidArgument);
 }
+
+// ---- Metadata ----
+
+const Bytes& JpegCameraPhoto()
+{
+    static const Bytes photo = CameraPhoto("jpg");
+    return photo;
+}
+
+CodecPictureMetadata TakeReadMetadata()
+{
+    CodecPictureMetadata metadata;
+    CodecTakeReadMetadata(&metadata);
+    return metadata;
+}
+
+std::string Text(const Bytes& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+TEST(JpegMetadata, CameraPhotoKeepsItsMetadataThroughOurReadAndWrite)
+{
+    ASSERT_EQ(ReadJpegBytes(JpegCameraPhoto(), 24).error, kCodecOk);
+    CodecPictureMetadata metadata = TakeReadMetadata();
+    EXPECT_EQ(metadata.orientation, 6);
+    EXPECT_EQ(metadata.iccProfile, TestIccProfile());   // three segments joined
+    EXPECT_NE(Text(metadata.xmp).find("Harbour"), std::string::npos);
+
+    // Written at another size, as a converted picture is.
+    CodecSetWriteMetadata(&metadata);
+    const Bytes written = WriteJpegBytes(Gradient(96, 54), 96, 54, 90, 24, 0);
+    CodecSetWriteMetadata(nullptr);
+    const PeerMetadata peer = ReadWithExifTool(written, "jpg");
+    EXPECT_EQ(peer.make, "Acme");
+    EXPECT_EQ(peer.model, "X10");
+    EXPECT_EQ(peer.taken, kCameraTaken);
+    EXPECT_EQ(peer.orientation, "1");
+    EXPECT_EQ(peer.exifWidth, "96");
+    EXPECT_EQ(peer.exifHeight, "54");
+    EXPECT_EQ(peer.thumbnailLength, "-");
+    EXPECT_NE(ReadWithExifTool(JpegCameraPhoto(), "jpg").thumbnailLength, "-");   // the camera's file had one
+    EXPECT_EQ(peer.title, "Harbour");
+    EXPECT_EQ(peer.iccProfile, TestIccProfile());
+}
+
+TEST(JpegMetadata, AFailedReadLeavesNone)
+{
+    ASSERT_EQ(ReadJpegBytes(JpegCameraPhoto(), 24).error, kCodecOk);
+    ASSERT_NE(ReadJpegBytes(Truncated(JpegCameraPhoto()), 24).error, kCodecOk);
+    EXPECT_TRUE(TakeReadMetadata().Empty());
+}
+
+// A segment put right after the start of image, ahead of the file's own segments.
+Bytes WithLeadingSegment(const Bytes& file, std::uint8_t marker, const std::string& payload)
+{
+    Bytes segment = {0xFF, marker, std::uint8_t((payload.size() + 2) >> 8), std::uint8_t(payload.size() + 2)};
+    segment.insert(segment.end(), payload.begin(), payload.end());
+    Bytes result = file;
+    result.insert(result.begin() + 2, segment.begin(), segment.end());
+    return result;
+}
+
+struct BadMetadataCase {
+    const char* name;
+    std::uint8_t marker;
+    std::string payload;
+    bool exifKept;
+    bool profileKept;
+};
+
+const BadMetadataCase kBadMetadataCases[] = {
+    // Five entries announced, none there: the first Exif segment is the one read, so the block goes.
+    {"truncated_exif", 0xE1, std::string("Exif\0\0II*\0\x08\0\0\0\x05\0", 16), false, true},
+    {"exif_directory_past_the_end", 0xE1, std::string("Exif\0\0MM\0*\x7f\xff\xff\xf0", 14), false, true},
+    // A chunk claiming to be one of 200 disagrees with the file's three chunks: no profile.
+    {"profile_chunk_of_another_count", 0xE2, std::string("ICC_PROFILE\0\x01\xc8" "abcd", 18), true, false},
+    {"profile_chunk_numbered_zero", 0xE2, std::string("ICC_PROFILE\0\x00\x03" "abcd", 18), true, false},
+};
+
+class JpegBadMetadata : public testing::TestWithParam<BadMetadataCase> {};
+
+TEST_P(JpegBadMetadata, PictureLoadsWithoutTheBrokenBlock)
+{
+    const BadMetadataCase& c = GetParam();
+    const Decoded read = ReadJpegBytes(WithLeadingSegment(JpegCameraPhoto(), c.marker, c.payload), 24);
+    ASSERT_EQ(read.error, kCodecOk);
+    EXPECT_EQ(read.width, kCameraPhotoWidth);
+    const CodecPictureMetadata metadata = TakeReadMetadata();
+    EXPECT_EQ(!metadata.exif.empty(), c.exifKept);
+    EXPECT_EQ(metadata.orientation, c.exifKept ? 6 : 0);
+    EXPECT_EQ(metadata.iccProfile == TestIccProfile(), c.profileKept);
+    EXPECT_EQ(metadata.iccProfile.empty(), !c.profileKept);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jpeg, JpegBadMetadata, testing::ValuesIn(kBadMetadataCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

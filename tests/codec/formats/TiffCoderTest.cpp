@@ -2,6 +2,7 @@
 
 #include "codec/CodecErrors.h"
 #include "codec/CodecThreadState.h"
+#include "codec/ExifBlock.h"
 #include "codec/PictureMetadata.h"
 #include "tests/codec/support/PeerImages.h"
 #include "tests/codec/support/TestIccProfile.h"
@@ -11,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <utility>
 #include <string>
 
@@ -391,16 +393,22 @@ INSTANTIATE_TEST_SUITE_P(Tiff, TiffMalformed, testing::ValuesIn(kMalformedCases)
 constexpr char kXmpTitle[] = "Harbour at dawn";
 
 // A photograph as a camera and an editor leave it: ImageMagick's RGB picture with the test ICC profile,
-// then exiftool's camera, date, GPS position, XMP title and Orientation 6 (turned clockwise).
-Bytes PeerPhotoTiff()
+// then exiftool's camera, date, GPS position, XMP title and Orientation 6 (turned clockwise). Made once
+// in each byte order.
+const Bytes& PeerPhotoTiff(bool bigEndian = false)
 {
-    TempFile icc("photo.icc"), file("photo.tif");
-    icc.Write(TestIccProfile());
-    RunPeer("convert", std::string(kOneStripRgb) + " -profile " + Quoted(icc.Path()) + " " + Quoted(file.Path()));
-    RunPeer("exiftool", "-q -overwrite_original -Make=Lumacam -Model='LX 7' -DateTimeOriginal='2021:05:06 07:08:09' "
-                        "-GPSLatitude=51.5 -GPSLatitudeRef=N -XMP-dc:Title='" + std::string(kXmpTitle) + "' -Orientation#=6 " +
-                        Quoted(file.Path()));
-    return file.Read();
+    static std::map<bool, Bytes> photos;
+    if (photos.count(bigEndian) != 0) return photos[bigEndian];
+    return photos[bigEndian] = [bigEndian] {
+        TempFile icc("photo.icc"), file("photo.tif");
+        icc.Write(TestIccProfile());
+        RunPeer("convert", std::string(kOneStripRgb) + " -profile " + Quoted(icc.Path()) +
+                               (bigEndian ? " -define tiff:endian=msb " : " ") + Quoted(file.Path()));
+        RunPeer("exiftool", "-q -overwrite_original -Make=Lumacam -Model='LX 7' -DateTimeOriginal='2021:05:06 07:08:09' "
+                            "-GPSLatitude=51.5 -GPSLatitudeRef=N -XMP-dc:Title='" + std::string(kXmpTitle) + "' -Orientation#=6 " +
+                            Quoted(file.Path()));
+        return file.Read();
+    }();
 }
 
 CodecPictureMetadata TakeReadMetadata()
@@ -415,78 +423,165 @@ std::string TextOf(const Bytes& bytes)
     return {bytes.begin(), bytes.end()};
 }
 
-TEST(TiffMetadataRead, PeerPhotoGivesItsProfileXmpAndOrientation)
+// Camera, model and date as an Exif block holds them; all empty for a block that is missing or malformed.
+std::array<std::string, 3> CameraAndDate(const Bytes& exif)
 {
-    const Decoded ours = ReadTiffBytes(PeerPhotoTiff(), 24);
+    const auto summary = codec::ReadExifSummary(exif.data(), exif.size());
+    if (!summary) return {};
+    return {summary->make, summary->model, summary->dateTimeOriginal};
+}
+
+const std::array<std::string, 3> kPeerCameraAndDate = {"Lumacam", "LX 7", "2021:05:06 07:08:09"};
+
+class TiffMetadataRead : public testing::TestWithParam<bool> {};
+
+TEST_P(TiffMetadataRead, PeerPhotoGivesItsProfileXmpOrientationAndExif)
+{
+    const Decoded ours = ReadTiffBytes(PeerPhotoTiff(GetParam()), 24);
     ASSERT_EQ(ours.error, kCodecOk);
     EXPECT_EQ(ours.width, 30);   // the reader still applies the Orientation tag it reports
     const CodecPictureMetadata metadata = TakeReadMetadata();
     EXPECT_EQ(metadata.orientation, 6);
     EXPECT_EQ(metadata.iccProfile, TestIccProfile());
     EXPECT_NE(TextOf(metadata.xmp).find(kXmpTitle), std::string::npos);
+    EXPECT_EQ(CameraAndDate(metadata.exif), kPeerCameraAndDate);
 }
 
-TEST(TiffMetadataRead, FailedReadLeavesNoMetadata)
+INSTANTIATE_TEST_SUITE_P(Tiff, TiffMetadataRead, testing::Bool(),
+                         [](const auto& info) { return info.param ? "big_endian" : "little_endian"; });
+
+TEST(TiffMetadataReadFailure, LeavesNoMetadata)
 {
     ASSERT_EQ(ReadTiffBytes(PeerPhotoTiff(), 8).error, kCodecErrUnsupportedFileDepth);
     EXPECT_TRUE(TakeReadMetadata().Empty());
 }
 
-// Writes `pixels` (24 bits) with `metadata` as the thread's write metadata and returns the file.
-void WriteWithMetadata(const TempFile& file, const Decoded& picture, const CodecPictureMetadata& metadata)
+// Writes the 24-bit `picture` with `metadata` as the thread's write metadata, into `file` and into a
+// counting sink, which must agree on the size.
+void WriteWithMetadata(const TempFile& file, const Decoded& picture, const CodecPictureMetadata& metadata, int compression)
 {
     CodecSetWriteMetadata(&metadata);
-    CodecIOHandle* sink = CodecOpenFileSink(file.CPath(), 0);
-    const std::int64_t size = CodecWriteTiff(sink, picture.pixels.data(), picture.width, picture.height, 24, nullptr, 5, nullptr, 0);
-    CodecCloseSink(sink);
+    const auto write = [&](CodecIOHandle* sink) {
+        const std::int64_t size = CodecWriteTiff(sink, picture.pixels.data(), picture.width, picture.height, 24, nullptr, compression, nullptr, 0);
+        CodecCloseSink(sink);
+        return size;
+    };
+    const std::int64_t counted = write(CodecOpenCountingSink(0));
+    const std::int64_t size = write(CodecOpenFileSink(file.CPath(), 0));
     CodecSetWriteMetadata(nullptr);
     ASSERT_GT(size, 0);
+    EXPECT_EQ(size, counted);
 }
 
-// exiftool's values of the named tags, one a line.
+// exiftool's values of the named tags, one a line; a warning exiftool has about the file comes last.
 std::string PeerTags(const TempFile& file, const std::string& tags)
 {
-    return RunPeerText("exiftool", "-s3 -n " + tags + " " + Quoted(file.Path()));
+    return RunPeerText("exiftool", "-s3 -n " + tags + " -Warning " + Quoted(file.Path()));
 }
 
-TEST(TiffMetadataWrite, ReadPhotoWrittenAgainKeepsItsMetadataUpright)
+struct MetadataWriteCase {
+    const char* name;
+    int compression;
+    bool fromBigEndian;
+};
+
+// The strips, and JPEG's tables, land after the Exif directories; numbers of a big-endian photo are
+// turned around on the way.
+const MetadataWriteCase kMetadataWriteCases[] = {
+    {"uncompressed", 1, false},
+    {"lzw_from_big_endian", 5, true},
+    {"jpeg", 7, false},
+};
+
+class TiffMetadataWrite : public testing::TestWithParam<MetadataWriteCase> {};
+
+TEST_P(TiffMetadataWrite, ReadPhotoWrittenAgainKeepsItsMetadataUpright)
 {
-    const Decoded picture = ReadTiffBytes(PeerPhotoTiff(), 24);
+    const MetadataWriteCase& c = GetParam();
+    const Decoded picture = ReadTiffBytes(PeerPhotoTiff(c.fromBigEndian), 24);
     ASSERT_EQ(picture.error, kCodecOk);
     TempFile file("written.tif");
-    WriteWithMetadata(file, picture, TakeReadMetadata());
+    WriteWithMetadata(file, picture, TakeReadMetadata(), c.compression);
 
     EXPECT_EQ(RunPeer("exiftool", "-b -ICC_Profile " + Quoted(file.Path())), TestIccProfile());
-    EXPECT_EQ(PeerTags(file, "-IFD0:Orientation -IFD0:ImageWidth -IFD0:ImageHeight -XMP-dc:Title"),
-              "1\n30\n40\n" + std::string(kXmpTitle) + "\n");
+    EXPECT_EQ(PeerTags(file, "-IFD0:Orientation -IFD0:ImageWidth -IFD0:ImageHeight -XMP-dc:Title -IFD0:Make -IFD0:Model "
+                             "-ExifIFD:DateTimeOriginal -GPS:GPSLatitude"),
+              "1\n30\n40\n" + std::string(kXmpTitle) + "\nLumacam\nLX 7\n2021:05:06 07:08:09\n51.5\n");
     const Decoded again = ReadTiffBytes(file.Read(), 24);
-    EXPECT_EQ(again.pixels, picture.pixels);
+    ASSERT_EQ(again.error, kCodecOk);
+    EXPECT_LE(MaxDifference(again.pixels, picture.pixels), c.compression == 7 ? 64 : 0);
 }
 
-// A little-endian photo with one entry of its first directory changed: the field at `fieldOffset` (4 the
-// count, 8 the value or offset) of `tag` set to `value`.
-Bytes PhotoWithEntryField(std::uint16_t tag, int fieldOffset, std::uint32_t value)
+INSTANTIATE_TEST_SUITE_P(Tiff, TiffMetadataWrite, testing::ValuesIn(kMetadataWriteCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TiffMetadataFromJpeg, ExifGoesIntoTheTiffWithoutItsThumbnail)
+{
+    TempFile icc("photo.icc"), thumbnail("thumbnail.jpg"), jpeg("photo.jpg"), file("from_jpeg.tif");
+    icc.Write(TestIccProfile());
+    RunPeer("convert", "-size 8x6 xc:gray " + Quoted(thumbnail.Path()));
+    RunPeer("convert", "-size 40x30 gradient:red-blue -profile " + Quoted(icc.Path()) + " " + Quoted(jpeg.Path()));
+    RunPeer("exiftool", "-q -overwrite_original -Make=Jpegcam -Model='JX 2' -DateTimeOriginal='2019:01:02 03:04:05' "
+                        "-Orientation#=6 -ExifImageWidth=40 -ExifImageHeight=30 '-ThumbnailImage<=" +
+                        thumbnail.Path().string() + "' " + Quoted(jpeg.Path()));
+    CodecPictureMetadata metadata;
+    metadata.exif = RunPeer("exiftool", "-b -EXIF " + Quoted(jpeg.Path()));
+    ASSERT_EQ(metadata.exif.at(0), 'M');   // a big-endian block: every number is turned around
+    metadata.iccProfile = TestIccProfile();
+    Decoded picture{30, 40, kCodecOk, Bytes(30 * 40 * 3, 0x80)};
+    WriteWithMetadata(file, picture, metadata, 5);
+
+    EXPECT_EQ(RunPeer("exiftool", "-b -ICC_Profile " + Quoted(file.Path())), TestIccProfile());
+    EXPECT_EQ(PeerTags(file, "-IFD0:Orientation -IFD0:Make -IFD0:Model -ExifIFD:DateTimeOriginal -ExifIFD:ExifImageWidth "
+                             "-ExifIFD:ExifImageHeight -ThumbnailLength"),
+              "1\nJpegcam\nJX 2\n2019:01:02 03:04:05\n30\n40\n");
+}
+
+constexpr std::uint16_t kIccProfileTag = 34675, kXmpTag = 700, kExifPointerTag = 34665, kGpsPointerTag = 34853,
+                        kDateTimeOriginalTag = 36867;
+
+// Where the directory holding `tag` lies in the photo: the first directory, or for Exif tags the Exif
+// directory it points to.
+std::size_t DirectoryHolding(const Bytes& file, std::uint16_t tag)
+{
+    const std::size_t first = FirstDirectory(file);
+    if (tag != kDateTimeOriginalTag) return first;
+    return LoadLe(file, EntryOf(file, first, kExifPointerTag) + 8, 4);
+}
+
+// A little-endian photo with one entry changed: the field at `fieldOffset` (4 the count, 8 the value or
+// offset) of `tag` set to `value`, or to the photo's size plus `value` with `pastTheEnd`.
+Bytes PhotoWithEntryField(std::uint16_t tag, int fieldOffset, std::uint32_t value, bool pastTheEnd = false)
 {
     Bytes file = PeerPhotoTiff();
-    const std::size_t at = EntryOf(file, FirstDirectory(file), tag);
+    const std::size_t at = EntryOf(file, DirectoryHolding(file, tag), tag);
     EXPECT_NE(at, 0u) << tag;
-    StoreLe(file, at + fieldOffset, 4, value);
+    StoreLe(file, at + fieldOffset, 4, pastTheEnd ? std::uint32_t(file.size()) + value : value);
     return file;
 }
-
-constexpr std::uint16_t kIccProfileTag = 34675, kXmpTag = 700;
 
 struct MalformedMetadataCase {
     const char* name;
     std::function<Bytes()> file;
     bool keepsIcc;              // the blocks that are well-formed still arrive
     bool keepsXmp;
+    bool keepsExif;
 };
 
 const MalformedMetadataCase kMalformedMetadataCases[] = {
-    {"huge_icc_length", [] { return PhotoWithEntryField(kIccProfileTag, 4, 0x7FFFFFF0); }, false, true},
-    {"icc_past_the_end", [] { return PhotoWithEntryField(kIccProfileTag, 8, 0x7FFFFFF0); }, false, true},
-    {"xmp_past_the_end", [] { return PhotoWithEntryField(kXmpTag, 8, 0xFFFFFF00); }, true, false},
+    {"huge_icc_length", [] { return PhotoWithEntryField(kIccProfileTag, 4, 0x7FFFFFF0); }, false, true, true},
+    {"icc_past_the_end", [] { return PhotoWithEntryField(kIccProfileTag, 8, 0x7FFFFFF0); }, false, true, true},
+    {"xmp_past_the_end", [] { return PhotoWithEntryField(kXmpTag, 8, 0xFFFFFF00); }, true, false, true},
+    {"exif_directory_truncated", [] { return PhotoWithEntryField(kExifPointerTag, 8, -8u, true); }, true, true, false},
+    {"exif_directory_past_the_end", [] { return PhotoWithEntryField(kExifPointerTag, 8, 16, true); }, true, true, false},
+    {"exif_value_past_the_end", [] { return PhotoWithEntryField(kDateTimeOriginalTag, 8, 2, true); }, true, true, false},
+    {"exif_value_huge_count", [] { return PhotoWithEntryField(kDateTimeOriginalTag, 4, 0xFFFFFFF0); }, true, true, false},
+    {"exif_pointing_back_to_the_page", [] { return PhotoWithEntryField(kExifPointerTag, 8, 8); }, true, true, false},
+    {"gps_pointing_at_exif", [] {
+         Bytes file = PeerPhotoTiff();
+         StoreLe(file, EntryOf(file, FirstDirectory(file), kGpsPointerTag) + 8, 4, DirectoryHolding(file, kDateTimeOriginalTag));
+         return file;
+     }, true, true, false},
 };
 
 class TiffMalformedMetadata : public testing::TestWithParam<MalformedMetadataCase> {};
@@ -501,6 +596,7 @@ TEST_P(TiffMalformedMetadata, PictureLoadsWithoutTheBlock)
     EXPECT_EQ(metadata.orientation, 6);
     EXPECT_EQ(!metadata.iccProfile.empty(), c.keepsIcc);
     EXPECT_EQ(!metadata.xmp.empty(), c.keepsXmp);
+    EXPECT_EQ(CameraAndDate(metadata.exif), c.keepsExif ? kPeerCameraAndDate : decltype(kPeerCameraAndDate){});
 }
 
 INSTANTIATE_TEST_SUITE_P(Tiff, TiffMalformedMetadata, testing::ValuesIn(kMalformedMetadataCases),
