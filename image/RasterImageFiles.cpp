@@ -1,6 +1,7 @@
 // CRasterImage: reading and writing files through the codec layer.
 #include "image/RasterImage.h"
 
+#include "codec/ByteReader.h"
 #include "codec/CodecErrors.h"
 #include "codec/CodecIO.h"
 #include "codec/CodecThreadState.h"
@@ -97,10 +98,22 @@ int QueryFilePalette(CodecIOHandle* source, int type, std::uint8_t* paletteBytes
     return count;
 }
 
+// An ICC profile starts with a 128-byte header holding its size and, at 36, the signature "acsp". A
+// profile that claims more bytes than it has, or none of that, is malformed.
+bool IsWholeIccProfile(const std::vector<std::uint8_t>& profile)
+{
+    constexpr std::size_t kHeaderBytes = 128, kSignatureOffset = 36;
+    if (profile.size() < kHeaderBytes || std::memcmp(&profile[kSignatureOffset], "acsp", 4) != 0) return false;
+    const std::uint32_t declared = codec::LoadBe32(profile.data());
+    return declared >= kHeaderBytes && declared <= profile.size();
+}
+
 // What a picture carries on into the files written from it: null when the file had no profile, Exif
-// or XMP (an Orientation tag alone is used up by loading).
+// or XMP (an Orientation tag alone is used up by loading). A malformed profile is dropped here, the
+// same for every format, rather than written into every output.
 std::shared_ptr<const CodecPictureMetadata> MetadataToCarry(CodecPictureMetadata found)
 {
+    if (!found.iccProfile.empty() && !IsWholeIccProfile(found.iccProfile)) found.iccProfile.clear();
     if (found.iccProfile.empty() && found.exif.empty() && found.xmp.empty()) return nullptr;
     return std::make_shared<const CodecPictureMetadata>(std::move(found));
 }
