@@ -3,6 +3,7 @@
 #include "codec/CodecEntry.h"
 #include "codec/CodecLimits.h"
 #include "codec/CodecProgress.h"
+#include "codec/ExifBlock.h"
 #include "codec/PixelBuffer.h"
 
 #include <png.h>
@@ -25,6 +26,10 @@ constexpr png_uint_32 kMaxPngSide = 1'000'000;
 // No block libpng allocates, and no ancillary chunk (text, profile), is larger than this.
 constexpr png_alloc_size_t kMaxChunkBytes = 16u << 20;
 constexpr png_uint_32 kMaxCachedChunks = 4;   // text, sPLT and unknown chunks kept: 4 x 16 MiB at most
+// A picture read keeps iCCP, eXIf and two iTXt chunks at most, 16 MiB each: within the metadata
+// budget. libpng stops keeping text chunks when its count of cached chunks falls to 1.
+constexpr png_uint_32 kMaxCachedChunksOfPicture = 3;
+constexpr char kXmpKeyword[] = "XML:com.adobe.xmp";
 constexpr int kPaletteEntries = 256;
 constexpr double kDisplayGamma = 2.2;
 
@@ -57,9 +62,9 @@ void FreeBlock(png_structp, png_voidp block)
     std::free(block);
 }
 
-// Chunks the pixel reader does not use, skipped unread instead of decoded and kept.
-constexpr png_byte kMetadataChunks[] = {'t', 'E', 'X', 't', '\0', 'z', 'T', 'X', 't', '\0', 'i', 'T', 'X', 't', '\0',
-                                        'i', 'C', 'C', 'P', '\0', 's', 'P', 'L', 'T', '\0', 'e', 'X', 'I', 'f', '\0'};
+// Chunks the pixel reader does not use, skipped unread instead of decoded and kept. The first three
+// hold no metadata a picture carries (its XMP comes in iTXt).
+constexpr png_byte kUnusedChunks[] = {'t', 'E', 'X', 't', '\0', 'z', 'T', 'X', 't', '\0', 's', 'P', 'L', 'T', '\0'};
 
 using PngStep = int (*)(void* context);
 
@@ -105,7 +110,7 @@ struct PngDecoder {
     const CodecPngOptions* options = nullptr;
     std::vector<png_bytep> rows;
     codec::CodecProgress* rowProgress = nullptr;
-    bool keepTexts = false;
+    bool keepTexts = false;   // all text chunks, for the dimension query; a picture read keeps its metadata
 
     explicit PngDecoder(CCodecIO& source) : io(&source)
     {
@@ -129,9 +134,9 @@ int ReadInfoStep(void* context)
     png_set_read_fn(decoder.png, decoder.io, ReadData);
     png_set_user_limits(decoder.png, kMaxPngSide, kMaxPngSide);
     png_set_chunk_malloc_max(decoder.png, kMaxChunkBytes);
-    png_set_chunk_cache_max(decoder.png, kMaxCachedChunks);
+    png_set_chunk_cache_max(decoder.png, decoder.keepTexts ? kMaxCachedChunks : kMaxCachedChunksOfPicture);
     if (!decoder.keepTexts)
-        png_set_keep_unknown_chunks(decoder.png, PNG_HANDLE_CHUNK_NEVER, kMetadataChunks, sizeof kMetadataChunks / 5);
+        png_set_keep_unknown_chunks(decoder.png, PNG_HANDLE_CHUNK_NEVER, kUnusedChunks, sizeof kUnusedChunks / 5);
     png_read_info(decoder.png, decoder.info);
     return kCodecOk;
 }
@@ -211,8 +216,47 @@ int DecodeStep(void* context)
             if (!decoder.rowProgress->Report(pass * height + row + 1, passes * height)) return kCodecErrCancelled;
         }
     }
-    png_read_end(decoder.png, nullptr);
+    png_read_end(decoder.png, decoder.info);   // eXIf and iTXt may follow the image data
     return kCodecOk;
+}
+
+// The metadata libpng kept, each block within what is left of the budget: the profile as inflated
+// (libpng checked its header), the eXIf block when well formed, the XMP packet of the first iTXt
+// chunk named for it.
+CodecPictureMetadata TakeMetadata(const PngDecoder& decoder)
+{
+    CodecPictureMetadata metadata;
+    std::uint64_t budget = codec::kMaxMetadataBytes;
+    const auto fits = [&](std::uint64_t bytes) {
+        if (bytes > budget) return false;
+        budget -= bytes;
+        return true;
+    };
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep profile = nullptr;
+    png_uint_32 profileBytes = 0;
+    if (png_get_iCCP(decoder.png, decoder.info, &name, &compression, &profile, &profileBytes) != 0 && fits(profileBytes))
+        metadata.iccProfile.assign(profile, profile + profileBytes);
+    png_bytep exif = nullptr;
+    png_uint_32 exifBytes = 0;
+    if (png_get_eXIf_1(decoder.png, decoder.info, &exifBytes, &exif) != 0) {
+        const auto summary = codec::ReadExifSummary(exif, exifBytes);
+        if (summary && fits(exifBytes)) {
+            metadata.orientation = summary->orientation;
+            metadata.exif.assign(exif, exif + exifBytes);
+        }
+    }
+    png_textp texts = nullptr;
+    const int textCount = png_get_text(decoder.png, decoder.info, &texts, nullptr);
+    for (int index = 0; index < textCount; ++index) {
+        const png_text& text = texts[index];
+        const std::size_t bytes = text.compression >= PNG_ITXT_COMPRESSION_NONE ? text.itxt_length : text.text_length;
+        if (std::strcmp(text.key, kXmpKeyword) != 0 || text.text == nullptr) continue;
+        if (fits(bytes)) metadata.xmp.assign(text.text, text.text + bytes);
+        break;
+    }
+    return metadata;
 }
 
 // 8 and 1 bits deliver indices: only palette and grey files have them.
@@ -263,6 +307,7 @@ std::uint8_t* ReadPng(CodecCall& call, CCodecIO& io, int* width, int* height, in
     if (width == nullptr || height == nullptr ||
         (bitsPerPixel != 1 && bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32))
         return call.Fail(kCodecErrInvalidArgument);
+    call.state.metadataRead = {};
     auto decoder = std::make_unique<PngDecoder>(io);
     if (const int error = StartDecoder(*decoder); error != kCodecOk) return FailWithTrace(call, error, decoder->message.text);
     if (!codec::RasterBytes(decoder->Width(), decoder->Height(), static_cast<unsigned>(bitsPerPixel)))
@@ -291,6 +336,7 @@ std::uint8_t* ReadPng(CodecCall& call, CCodecIO& io, int* width, int* height, in
     if (indexed) FillPalette(*decoder, palette, 0, true);
     *width = static_cast<int>(decoder->Width());
     *height = static_cast<int>(decoder->Height());
+    call.state.metadataRead = TakeMetadata(*decoder);
     return pixels.release();
 }
 
@@ -315,6 +361,9 @@ struct PngEncoder {
     std::vector<png_color> paletteEntries;
     std::vector<png_byte> paletteAlphas;
     std::vector<png_text> texts;
+    const std::vector<std::uint8_t>* iccProfile = nullptr;
+    std::vector<std::uint8_t> exif;   // rewritten for the written size
+    std::string xmp;                  // ends in NUL, as libpng measures iTXt text
     codec::CodecProgress* rowProgress = nullptr;
 
     explicit PngEncoder(CCodecIO& sink) : io(&sink)
@@ -394,9 +443,10 @@ int EncodeStep(void* context)
                  density.unit == PNG_RESOLUTION_METER ? PNG_RESOLUTION_METER : PNG_RESOLUTION_UNKNOWN);
     if (encoder.gamma > 0) png_set_gAMA(png, info, encoder.gamma);
     if (!encoder.texts.empty()) png_set_text(png, info, encoder.texts.data(), static_cast<int>(encoder.texts.size()));
-    const std::vector<std::uint8_t>& profile = encoder.options->iccProfile;
-    if (!profile.empty())
-        png_set_iCCP(png, info, "icm", PNG_COMPRESSION_TYPE_BASE, profile.data(), static_cast<png_uint_32>(profile.size()));
+    if (encoder.iccProfile != nullptr)
+        png_set_iCCP(png, info, "icm", PNG_COMPRESSION_TYPE_BASE, encoder.iccProfile->data(),
+                     static_cast<png_uint_32>(encoder.iccProfile->size()));
+    if (!encoder.exif.empty()) png_set_eXIf_1(png, info, static_cast<png_uint_32>(encoder.exif.size()), encoder.exif.data());
     png_write_info(png, info);
 
     const int passes = png_set_interlace_handling(png);
@@ -418,6 +468,59 @@ void TakePalette(PngEncoder& encoder, const std::uint8_t* palette, int count)
         encoder.paletteEntries.push_back(png_color{entry[2], entry[1], entry[0]});
         if ((encoder.flags & kPngWriteTransparency) != 0) encoder.paletteAlphas.push_back(entry[3]);
     }
+}
+
+// A profile tried on scratch structures, so that libpng's refusal cannot end the real write.
+struct ProfileTrial {
+    png_structp png;
+    png_infop info;
+    int colourType;
+    const std::vector<std::uint8_t>* profile;
+};
+
+int TryProfileStep(void* context)
+{
+    auto& trial = *static_cast<ProfileTrial*>(context);
+    png_set_benign_errors(trial.png, 1);   // a refused profile is a warning here, and is not kept
+    png_set_IHDR(trial.png, trial.info, 1, 1, 8, trial.colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_iCCP(trial.png, trial.info, "icm", PNG_COMPRESSION_TYPE_BASE, trial.profile->data(),
+                 static_cast<png_uint_32>(trial.profile->size()));
+    return png_get_valid(trial.png, trial.info, PNG_INFO_iCCP) != 0 ? kCodecOk : kCodecErrPng;
+}
+
+// Whether libpng takes the profile for a picture of `colourType`: a well-formed header and tag table,
+// and a colour space that suits the picture (grey for grey pictures, RGB for colour ones).
+bool PngTakesProfile(const std::vector<std::uint8_t>& profile, int colourType)
+{
+    PngMessage message;
+    ProfileTrial trial{png_create_write_struct(PNG_LIBPNG_VER_STRING, &message, OnPngError, OnPngWarning), nullptr,
+                       colourType, &profile};
+    if (trial.png != nullptr) trial.info = png_create_info_struct(trial.png);
+    const bool taken = trial.info != nullptr && RunPngStep(trial.png, TryProfileStep, &trial) == kCodecOk;
+    png_destroy_write_struct(&trial.png, &trial.info);
+    return taken;
+}
+
+// The profile, the Exif block rewritten for the written size and the XMP packet as an iTXt chunk.
+void AddMetadata(PngEncoder& encoder, const CodecPictureMetadata& metadata)
+{
+    if (!metadata.iccProfile.empty() && metadata.iccProfile.size() <= PNG_UINT_31_MAX &&
+        PngTakesProfile(metadata.iccProfile, encoder.colourType))
+        encoder.iccProfile = &metadata.iccProfile;
+    if (!metadata.exif.empty())
+        encoder.exif = codec::ExifForWrittenPicture(metadata.exif.data(), metadata.exif.size(),
+                                                    static_cast<std::uint32_t>(encoder.width),
+                                                    static_cast<std::uint32_t>(encoder.height));
+    if (metadata.xmp.empty()) return;
+    encoder.xmp.assign(metadata.xmp.begin(), metadata.xmp.end());
+    png_text chunk{};
+    chunk.compression = PNG_ITXT_COMPRESSION_NONE;
+    chunk.key = const_cast<png_charp>(kXmpKeyword);
+    chunk.text = encoder.xmp.data();
+    chunk.lang = const_cast<png_charp>("");
+    chunk.lang_key = const_cast<png_charp>("");
+    encoder.texts.push_back(chunk);
 }
 
 std::int64_t WritePng(CodecCall& call, CCodecIO& io, const std::uint8_t* pixels, int width, int height, int stride,
@@ -453,6 +556,7 @@ std::int64_t WritePng(CodecCall& call, CCodecIO& io, const std::uint8_t* pixels,
         chunk.text_length = text.text.size();
         encoder->texts.push_back(chunk);
     }
+    AddMetadata(*encoder, call.state.metadataToWrite);
     codec::CodecProgress progress(call.state);
     encoder->rowProgress = &progress;
     if (const int error = RunPngStep(encoder->png, EncodeStep, encoder.get()); error != kCodecOk)

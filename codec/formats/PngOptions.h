@@ -20,5 +20,4 @@ struct CodecPngOptions {
     std::uint8_t backgroundBlue = 0;
     std::vector<CodecPngText> outputTexts;   // written with the next PNG; emptied by CodecClearPngText
     std::vector<CodecPngText> textsRead;     // the text chunks the last dimension query found
-    std::vector<std::uint8_t> iccProfile;    // written as an iCCP chunk named "icm" when not empty
 };

@@ -2,7 +2,9 @@
 
 #include "codec/CodecErrors.h"
 #include "codec/CodecThreadState.h"
+#include "codec/PictureMetadata.h"
 #include "tests/codec/support/PeerImages.h"
+#include "tests/codec/support/PhotoMetadata.h"
 
 #include <gtest/gtest.h>
 
@@ -248,15 +250,18 @@ Bytes Truncated(Bytes file)
     return file;
 }
 
-// A chunk with its length and CRC put before the peer file's IHDR, right after the signature.
-Bytes WithChunkBeforeHeader(Bytes file, const std::string& type, const std::string& data)
+constexpr std::size_t kSignatureEnd = 8;   // where IHDR starts
+constexpr std::size_t kHeaderEnd = 33;     // where the chunk after IHDR starts
+
+// A chunk with its length and CRC put into a file at `at`.
+Bytes WithChunkAt(Bytes file, std::size_t at, const std::string& type, const std::string& data)
 {
     Bytes chunk(8 + data.size() + 4);
     PutBe32(chunk, 0, static_cast<std::uint32_t>(data.size()));
     std::copy(type.begin(), type.end(), chunk.begin() + 4);
     std::copy(data.begin(), data.end(), chunk.begin() + 8);
     PutBe32(chunk, 8 + data.size(), Crc32(&chunk[4], 4 + data.size()));
-    file.insert(file.begin() + 8, chunk.begin(), chunk.end());
+    file.insert(file.begin() + std::ptrdiff_t(at), chunk.begin(), chunk.end());
     return file;
 }
 
@@ -279,9 +284,9 @@ const MalformedCase kMalformedCases[] = {
     {"palette_at_8_bits_without_palette", [] { return PeerPng(kRgbFile + " -colors 8", "png8:"); }, 8, false, kCodecErrInvalidArgument},
     {"two_bit_grey_at_1_bit", [] { return PeerPng("-size 8x8 gradient: -type Grayscale -depth 2"); }, 1, true, kCodecErrUnsupportedLayout},
     {"unsupported_depth", [] { return PeerPng(kRgbFile); }, 16, true, kCodecErrInvalidArgument},
-    {"text_chunk_before_ihdr", [] { return WithChunkBeforeHeader(PeerPng(kRgbFile), "tEXt", std::string("Title\0x", 7)); }, 24,
+    {"text_chunk_before_ihdr", [] { return WithChunkAt(PeerPng(kRgbFile), kSignatureEnd, "tEXt", std::string("Title\0x", 7)); }, 24,
      true, kCodecErrPng},
-    {"private_chunk_before_ihdr", [] { return WithChunkBeforeHeader(PeerPng(kRgbFile), "prVt", "data"); }, 24, true, kCodecErrPng},
+    {"private_chunk_before_ihdr", [] { return WithChunkAt(PeerPng(kRgbFile), kSignatureEnd, "prVt", "data"); }, 24, true, kCodecErrPng},
 };
 
 class PngMalformed : public testing::TestWithParam<MalformedCase> {};
@@ -297,6 +302,130 @@ TEST_P(PngMalformed, GivesItsCodeAndNoPixels)
 }
 
 INSTANTIATE_TEST_SUITE_P(Png, PngMalformed, testing::ValuesIn(kMalformedCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Metadata ----
+
+const Bytes& PngCameraPhoto()
+{
+    static const Bytes photo = CameraPhoto("png");
+    return photo;
+}
+
+CodecPictureMetadata TakeReadMetadata()
+{
+    CodecPictureMetadata metadata;
+    CodecTakeReadMetadata(&metadata);
+    return metadata;
+}
+
+Bytes WritePngBytes(const Bytes& pixels, int width, int height, int colourType)
+{
+    TempFile file("ours.png");
+    CodecIOHandle* sink = CodecOpenFileSink(file.CPath(), 0);
+    const int samples = SamplesOf(colourType);
+    const std::int64_t size =
+        CodecWritePng(sink, pixels.data(), width, height, width * samples, 8, 0, nullptr, colourType, 0, nullptr, 0);
+    EXPECT_EQ(CodecGetLastError(), kCodecOk);
+    EXPECT_EQ(CodecCloseSink(sink), size);
+    return file.Read();
+}
+
+TEST(PngMetadata, CameraPhotoKeepsItsMetadataThroughOurReadAndWrite)
+{
+    ASSERT_EQ(ReadPngBytes(PngCameraPhoto(), 24).error, kCodecOk);
+    CodecPictureMetadata metadata = TakeReadMetadata();
+    EXPECT_EQ(metadata.orientation, 6);
+    EXPECT_EQ(metadata.iccProfile, TestIccProfile());
+    EXPECT_NE(std::string(metadata.xmp.begin(), metadata.xmp.end()).find("Harbour"), std::string::npos);
+
+    CodecSetWriteMetadata(&metadata);
+    const Bytes written = WritePngBytes(Bytes(96 * 54 * 3, 128), 96, 54, 2);
+    CodecSetWriteMetadata(nullptr);
+    const PeerMetadata peer = ReadWithExifTool(written, "png");
+    EXPECT_EQ(peer.make, "Acme");
+    EXPECT_EQ(peer.model, "X10");
+    EXPECT_EQ(peer.taken, kCameraTaken);
+    EXPECT_EQ(peer.orientation, "1");
+    EXPECT_EQ(peer.exifWidth, "96");
+    EXPECT_EQ(peer.exifHeight, "54");
+    EXPECT_EQ(peer.title, "Harbour");
+    EXPECT_EQ(peer.iccProfile, TestIccProfile());
+}
+
+TEST(PngMetadata, AProfileLibpngRefusesIsLeftOutAndThePictureWritten)
+{
+    CodecPictureMetadata metadata;
+    metadata.iccProfile = TestIccProfile();   // RGB: not for a grey picture
+    metadata.xmp = BytesOf("<x:xmpmeta/>");
+    CodecSetWriteMetadata(&metadata);
+    const Bytes written = WritePngBytes(Bytes(16 * 8, 77), 16, 8, 0);
+    CodecSetWriteMetadata(nullptr);
+    ASSERT_EQ(ReadPngBytes(written, 24).error, kCodecOk);
+    const CodecPictureMetadata read = TakeReadMetadata();
+    EXPECT_TRUE(read.iccProfile.empty());
+    EXPECT_EQ(read.xmp, metadata.xmp);
+}
+
+// A zlib stream of stored blocks: no compression needed to make a chunk libpng inflates.
+std::string Stored(const Bytes& data)
+{
+    std::string stream = "\x78\x01";
+    std::uint32_t a = 1, b = 0;
+    for (std::size_t at = 0; at < data.size() || at == 0; at += 65535) {
+        const std::size_t count = std::min<std::size_t>(65535, data.size() - at);
+        const bool last = at + count >= data.size();
+        stream += {char(last ? 1 : 0), char(count), char(count >> 8), char(~count), char(~count >> 8)};
+        stream.append(data.begin() + std::ptrdiff_t(at), data.begin() + std::ptrdiff_t(at + count));
+        if (last) break;
+    }
+    for (const std::uint8_t byte : data) a = (a + byte) % 65521, b = (b + a) % 65521;
+    const std::uint32_t adler = b << 16 | a;
+    for (int shift = 24; shift >= 0; shift -= 8) stream += char(adler >> shift);
+    return stream;
+}
+
+Bytes ProfileClaiming(std::uint32_t size)
+{
+    Bytes profile = TestIccProfile();
+    PutBe32(profile, 0, size);
+    return profile;
+}
+
+struct BadMetadataCase {
+    const char* name;
+    std::string type;
+    std::function<std::string()> data;
+    bool exifKept;
+    bool profileKept;
+};
+
+// Each chunk goes right after IHDR, ahead of the file's own: libpng takes the first and ignores a repeat.
+const BadMetadataCase kBadMetadataCases[] = {
+    {"exif_directory_past_the_end", "eXIf", [] { return std::string("II*\0\xf0\xff\xff\x7f", 8); }, false, true},
+    {"exif_truncated", "eXIf", [] { return std::string("MM\0*\0\0\0\x08\0\x05", 10); }, false, true},
+    {"profile_of_huge_length", "iCCP", [] { return std::string("icc\0\0", 5) + Stored(ProfileClaiming(0x7FFFFFF0)); },
+     true, false},
+    {"profile_longer_than_its_data", "iCCP", [] { return std::string("icc\0\0", 5) + Stored(ProfileClaiming(400'000)); },
+     true, false},
+};
+
+class PngBadMetadata : public testing::TestWithParam<BadMetadataCase> {};
+
+TEST_P(PngBadMetadata, PictureLoadsWithoutTheBrokenBlock)
+{
+    const BadMetadataCase& c = GetParam();
+    const Decoded read = ReadPngBytes(WithChunkAt(PngCameraPhoto(), kHeaderEnd, c.type, c.data()), 24);
+    ASSERT_EQ(read.error, kCodecOk);
+    EXPECT_EQ(read.width, kCameraPhotoWidth);
+    const CodecPictureMetadata metadata = TakeReadMetadata();
+    EXPECT_EQ(metadata.orientation, c.exifKept ? 6 : 0);
+    EXPECT_EQ(metadata.exif.empty(), !c.exifKept);
+    EXPECT_EQ(metadata.iccProfile == TestIccProfile(), c.profileKept);
+    EXPECT_EQ(metadata.iccProfile.empty(), !c.profileKept);
+}
+
+INSTANTIATE_TEST_SUITE_P(Png, PngBadMetadata, testing::ValuesIn(kBadMetadataCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
