@@ -443,9 +443,13 @@ int EncodeStep(void* context)
                  density.unit == PNG_RESOLUTION_METER ? PNG_RESOLUTION_METER : PNG_RESOLUTION_UNKNOWN);
     if (encoder.gamma > 0) png_set_gAMA(png, info, encoder.gamma);
     if (!encoder.texts.empty()) png_set_text(png, info, encoder.texts.data(), static_cast<int>(encoder.texts.size()));
-    if (encoder.iccProfile != nullptr)
+    if (encoder.iccProfile != nullptr) {
+        // As in the trial that took the profile: what libpng only grumbles about (an illuminant other
+        // than D50) is a warning, not the end of the write.
+        png_set_benign_errors(png, 1);
         png_set_iCCP(png, info, "icm", PNG_COMPRESSION_TYPE_BASE, encoder.iccProfile->data(),
                      static_cast<png_uint_32>(encoder.iccProfile->size()));
+    }
     if (!encoder.exif.empty()) png_set_eXIf_1(png, info, static_cast<png_uint_32>(encoder.exif.size()), encoder.exif.data());
     png_write_info(png, info);
 
@@ -456,6 +460,9 @@ int EncodeStep(void* context)
             if (!encoder.rowProgress->Report(pass * encoder.height + row + 1, passes * encoder.height)) return kCodecErrCancelled;
         }
     }
+    // This libpng writes a set eXIf chunk again after the image data: one before it is all a file may
+    // hold.
+    png_set_invalid(png, info, PNG_INFO_eXIf);
     png_write_end(png, info);
     return kCodecOk;
 }

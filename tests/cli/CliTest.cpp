@@ -8,7 +8,7 @@
 #include "image/RasterImage.h"
 #include "tests/cli/CliRun.h"
 #include "tests/codec/support/MetafileBuilder.h"
-#include "tests/codec/support/TestIccProfile.h"
+#include "tests/codec/support/PhotoMetadata.h"
 
 #include "../support/OrientedPhoto.h"
 #include "../support/PeerTool.h"

@@ -5,7 +5,7 @@
 
 #include "codec/ExifBlock.h"
 #include "codec/PictureMetadata.h"
-#include "tests/codec/support/TestIccProfile.h"
+#include "tests/codec/support/PhotoMetadata.h"
 
 #include "../support/OrientedPhoto.h"
 
@@ -115,6 +115,23 @@ TEST(PictureMetadata, ASaveEmbedsOnlyWhatItsPictureCarries)
         ASSERT_EQ(loaded.Load(folder.File(name).c_str()), kImageOk) << name;
         EXPECT_EQ(loaded.metadata, nullptr) << name;
     }
+}
+
+// A profile that another format's reader let through and libpng only grumbles about (its illuminant is
+// not D50) still lets the PNG be written, as a JPEG the same profile is embedded in.
+TEST(PictureMetadata, AProfileThePngLibraryWarnsAboutDoesNotFailTheWrite)
+{
+    TempFolder folder;
+    auto carried = std::make_shared<CodecPictureMetadata>();
+    carried->iccProfile = codec_test::TestIccProfile();
+    std::fill_n(carried->iccProfile.begin() + 68, 12, std::uint8_t{0});   // the PCS illuminant
+    CRasterImage picture;
+    ASSERT_EQ(picture.Create(8, 6, 24), kImageOk);
+    std::fill_n(picture.Pixels(), 8 * 6 * 3, std::uint8_t{90});
+    picture.metadata = carried;
+    EXPECT_EQ(picture.Save(folder.File("grumbled.png").c_str()), kImageOk);
+    CRasterImage loaded;
+    EXPECT_EQ(loaded.Load(folder.File("grumbled.png").c_str()), kImageOk);
 }
 
 // JPEG segments of a malformed Exif (APP1) or colour profile (APP2) block, as a file may hold them.
