@@ -193,6 +193,12 @@ std::optional<std::optional<ExifDirectory>> ReadSubDirectory(ExifWalk& walk, con
     return directory;
 }
 
+bool Overlaps(const ByteRange& range, const std::vector<ByteRange>& others)
+{
+    return std::any_of(others.begin(), others.end(),
+                       [&](const ByteRange& other) { return range.begin < other.end && other.begin < range.end; });
+}
+
 // The directories of a block. The thumbnail's directory is read only on request; one that cannot be
 // read is left out, since it is dropped anyway.
 struct ExifTree {
@@ -201,7 +207,32 @@ struct ExifTree {
     std::optional<ExifDirectory> gps;
     std::optional<ExifDirectory> interop;
     std::optional<ExifDirectory> thumbnail;
+
+    // The directories that stay in a written picture.
+    std::vector<const ExifDirectory*> Kept() const
+    {
+        std::vector<const ExifDirectory*> kept{&primary};
+        for (const auto* directory : {&exif, &gps, &interop})
+            if (*directory) kept.push_back(&**directory);
+        return kept;
+    }
 };
+
+// Directory tables that overlap each other, or a value lying over a table, are no TIFF structure;
+// the rewrite, which patches entries in place, relies on their being apart.
+bool Disjoint(const ExifTree& tree)
+{
+    std::vector<ByteRange> tables;
+    for (const auto* directory : tree.Kept())
+        if (!directory->repeated) tables.push_back({directory->at, directory->end});
+    std::sort(tables.begin(), tables.end(), [](const auto& a, const auto& b) { return a.begin < b.begin; });
+    for (std::size_t index = 1; index < tables.size(); ++index)
+        if (tables[index - 1].end > tables[index].begin) return false;
+    for (const auto* directory : tree.Kept())
+        for (const ExifEntry& entry : directory->entries)
+            if (!entry.inlineValue && Overlaps({entry.valueAt, entry.valueAt + entry.valueBytes}, tables)) return false;
+    return true;
+}
 
 std::optional<ExifTree> ReadTree(ExifWalk& walk, bool withThumbnail)
 {
@@ -221,14 +252,16 @@ std::optional<ExifTree> ReadTree(ExifWalk& walk, bool withThumbnail)
         if (!interop) return std::nullopt;
         tree.interop = std::move(*interop);
     }
+    if (!Disjoint(tree)) return std::nullopt;
     if (withThumbnail && tree.primary.next != 0) tree.thumbnail = walk.ReadDirectory(tree.primary.next);
     if (tree.thumbnail && tree.thumbnail->repeated) tree.thumbnail.reset();   // a link back, no thumbnail
     return tree;
 }
 
-// Writes `value` as the entry's value where its type holds it. A SHORT too small for the value becomes
-// a LONG with one element, inline: both types are allowed for sizes, and a reader then finds the true
-// size instead of a truncated one.
+// Writes `value` as the entry's value, always inside the entry itself. An entry whose type cannot hold
+// it there (a SHORT too small for the size, a value kept out of line, or a type a reader would still take
+// a number from, such as BYTE) becomes a LONG with one element, inline: both SHORT and LONG are allowed for these tags, and a reader then finds the true value instead
+// of a truncated or stale one.
 void PutUnsigned(std::vector<std::uint8_t>& block, bool bigEndian, const ExifEntry& entry, std::uint32_t value)
 {
     const auto put16 = [&](std::uint64_t at, std::uint16_t v) {
@@ -237,12 +270,11 @@ void PutUnsigned(std::vector<std::uint8_t>& block, bool bigEndian, const ExifEnt
     const auto put32 = [&](std::uint64_t at, std::uint32_t v) {
         bigEndian ? StoreBe32(block.data() + at, v) : StoreLe32(block.data() + at, v);
     };
-    if (entry.count == 0) return;
-    if (entry.type == kTypeLong) {
+    if (entry.type == kTypeLong && entry.count != 0 && entry.inlineValue) {
         put32(entry.valueAt, value);
-    } else if (entry.type == kTypeShort && value <= 0xFFFF) {
+    } else if (entry.type == kTypeShort && entry.count != 0 && entry.inlineValue && value <= 0xFFFF) {
         put16(entry.valueAt, static_cast<std::uint16_t>(value));
-    } else if (entry.type == kTypeShort) {
+    } else {
         put16(entry.entryAt + 2, kTypeLong);
         put32(entry.entryAt + 4, 1);
         put32(entry.entryAt + 8, value);
@@ -283,12 +315,6 @@ std::vector<ByteRange> ThumbnailRanges(const ExifWalk& walk, const ExifDirectory
     addData(kTagThumbnailOffset, kTagThumbnailLength);
     addData(kTagStripOffsets, kTagStripByteCounts);
     return ranges;
-}
-
-bool Overlaps(const ByteRange& range, const std::vector<ByteRange>& others)
-{
-    return std::any_of(others.begin(), others.end(),
-                       [&](const ByteRange& other) { return range.begin < other.end && other.begin < range.end; });
 }
 
 // Descriptive tags of the first directory that travel with the picture; image structure does not.
@@ -421,8 +447,7 @@ std::vector<std::uint8_t> ExifForWrittenPicture(const std::uint8_t* block, std::
     if (!tree->thumbnail) return out;
     std::vector<ByteRange> kept{{0, kHeaderBytes}};
     bool measured = true;
-    for (const auto& directory : {std::optional{tree->primary}, tree->exif, tree->gps, tree->interop}) {
-        if (!directory) continue;
+    for (const ExifDirectory* directory : tree->Kept()) {
         AddRanges(*directory, kept);
         measured = measured && !directory->hasUnknownType;
     }

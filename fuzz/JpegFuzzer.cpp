@@ -1,10 +1,12 @@
 // Fuzz target of the JPEG reader: the header query, then a read at the depth the image layer asks for,
 // at one of the decode scales. Failure must mean no pixels and a code; success a block of exactly the
-// size the reported width, height and depth imply.
+// size the reported width, height and depth imply. The metadata the read leaves is checked and written
+// again with the picture ("fuzz/ReadMetadataCheck.h").
 
 #include "codec/CodecThreadState.h"
 #include "codec/formats/JpegCoder.h"
 #include "fuzz/FuzzSource.h"
+#include "fuzz/ReadMetadataCheck.h"
 #include "platform/GlobalMemory.h"
 
 #include <cstdint>
@@ -27,6 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int error = CodecGetLastError();
     CodecSetJpegDecodeScale(1, 1);   // an option setter leaves code 0
     if ((pixels == nullptr) != (error != 0)) __builtin_trap();
+    CheckReadMetadata(pixels != nullptr, std::int64_t{width} * height, [&](CodecIOHandle* sink) {
+        return CodecWriteJpeg(sink, pixels, width, height, 75, requested, nullptr, 0);
+    });
     if (pixels == nullptr) return 0;
     if (width <= 0 || height <= 0 ||
         platform::GlobalSize(pixels) != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * (requested / 8))

@@ -1,9 +1,11 @@
 // PSD reader: the dimension and palette queries, then a read at the depth the application would ask for
 // (8 for palette modes, 24 otherwise, and 32 for CMYK files as stored). A failure must leave no pixels
-// and a code; a success a buffer of exactly width x height pixels of the requested depth.
+// and a code; a success a buffer of exactly width x height pixels of the requested depth. The metadata
+// the read leaves is checked, and the picture written again with it ("fuzz/ReadMetadataCheck.h").
 #include "codec/CodecThreadState.h"
 #include "codec/formats/PsdCoder.h"
 #include "fuzz/FuzzSource.h"
+#include "fuzz/ReadMetadataCheck.h"
 #include "platform/GlobalMemory.h"
 
 #include <array>
@@ -22,6 +24,9 @@ void ReadAndCheck(const FuzzSource& source, int bits, int flags)
     const int error = CodecGetLastError();
     if ((pixels == nullptr) != (error != 0)) __builtin_trap();
     if (pixels != nullptr && platform::GlobalSize(pixels) != std::uint64_t(width) * height * (bits / 8)) __builtin_trap();
+    CheckReadMetadata(pixels != nullptr, std::int64_t{width} * height, [&](CodecIOHandle* sink) {
+        return CodecWritePsd(sink, pixels, width, height, bits, palette.data(), 0);
+    });
     platform::GlobalFree(pixels);
 }
 

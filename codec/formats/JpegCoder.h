@@ -7,6 +7,10 @@
 // failure) and hand pixel buffers to the caller as zero-filled global memory blocks, freed with
 // platform::GlobalFree. Reading and writing go through the CodecIOHandle, so a counting sink measures a
 // JPEG without storing it.
+//
+// Metadata ("codec/PictureMetadata.h"): a read leaves the file's Exif block, XMP packet and ICC profile
+// in the thread's state; a write embeds the metadata set for writing, the Exif block rewritten for the
+// written size, ahead of the extra segments of CodecJpegOptions::outputMarkers.
 
 #include "codec/CodecDpiInfo.h"
 #include "codec/CodecIO.h"

@@ -480,7 +480,9 @@ void TakePalette(PngEncoder& encoder, const std::uint8_t* palette, int count)
     }
 }
 
-// A profile tried on scratch structures, so that libpng's refusal cannot end the real write.
+// A profile tried on scratch structures made as the real ones are, so that what libpng refuses there
+// (a fault in the profile, or one it only warns of, which a write structure treats as an error)
+// cannot end the real write.
 struct ProfileTrial {
     png_structp png;
     png_infop info;
@@ -491,7 +493,6 @@ struct ProfileTrial {
 int TryProfileStep(void* context)
 {
     auto& trial = *static_cast<ProfileTrial*>(context);
-    png_set_benign_errors(trial.png, 1);   // a refused profile is a warning here, and is not kept
     png_set_IHDR(trial.png, trial.info, 1, 1, 8, trial.colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_set_iCCP(trial.png, trial.info, "icm", PNG_COMPRESSION_TYPE_BASE, trial.profile->data(),

@@ -7,6 +7,11 @@
 // the thread's last error (kCodecErrPng for anything libpng rejects) and hand pixel buffers to the
 // caller as zero-filled global memory blocks, freed with platform::GlobalFree. libpng's messages go to
 // the trace hook; nothing is printed.
+//
+// Metadata ("codec/PictureMetadata.h"): a read leaves the file's iCCP profile, eXIf block and XMP packet
+// (iTXt "XML:com.adobe.xmp") in the thread's state; a write embeds the metadata set for writing: the
+// profile as iCCP when libpng accepts it for the picture, the Exif block rewritten for the written size
+// as eXIf, the XMP packet as iTXt.
 
 #include "codec/CodecDpiInfo.h"
 #include "codec/CodecIO.h"

@@ -16,6 +16,7 @@
 #include <limits>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -551,12 +552,14 @@ std::uint8_t* ReadTiff(CodecCall& call, CCodecIO& io, int* width, int* height, i
     const TiffLayout layout = LayoutOf(file.Get());
     // The RGBA interface needs four bytes a pixel before the output exists.
     if (!codec::RasterBytes(layout.width, layout.height, 32)) return call.Fail(kCodecErrOutOfMemory);
+    // Gathered before the pixels, so that nothing can fail once they are owned here.
+    CodecPictureMetadata metadata = MetadataOf(file, io);
     std::uint8_t* pixels = nullptr;
     if (bitsPerPixel >= 24) pixels = ReadRgba(call, file.Get(), layout, bitsPerPixel, flags, width, height);
     else if (bitsPerPixel == 8) pixels = ReadEightBit(call, file.Get(), layout, palette, flags, width, height);
     else pixels = ReadOneBit(call, file.Get(), layout, palette, flags, width, height);
     if (pixels == nullptr) codec::CodecTrace(codec::kTraceError, "TIFF: %s\n", file.Message());
-    else call.state.metadataRead = MetadataOf(file, io);
+    else call.state.metadataRead = std::move(metadata);
     return pixels;
 }
 

@@ -80,6 +80,7 @@ private:
 
     bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> bytes)
     {
+        if (bytes.empty()) return Holds(offset, 0);   // a directory without entries
         return Holds(offset, bytes.size()) &&
                io_.Seek(static_cast<std::int64_t>(base_ + offset), kCodecSeekStart) && io_.ReadExact(bytes.data(), bytes.size());
     }
@@ -132,16 +133,20 @@ std::optional<std::uint32_t> PointerOf(const std::vector<std::uint8_t>& block, s
 std::vector<std::uint8_t> ReadTiffExif(TIFF* tiff, CCodecIO& io, std::uint64_t base, std::uint64_t budgetBytes)
 {
     ExifContent content;
+    std::uint64_t textBytes = 0;
     for (const ttag_t tag : kDescriptiveTags) {
         const char* text = nullptr;
         if (TIFFGetField(tiff, tag, &text) == 0 || text == nullptr) continue;
         content.primary.push_back(TextField(tag, text));
+        textBytes += content.primary.back().value.size();
     }
-    DirectoryReader reader(io, base, TIFFIsBigEndian(tiff) != 0, TIFFIsBigTIFF(tiff) != 0, budgetBytes);
+    if (textBytes > budgetBytes) return {};
+    DirectoryReader reader(io, base, TIFFIsBigEndian(tiff) != 0, TIFFIsBigTIFF(tiff) != 0, budgetBytes - textBytes);
     const std::uint64_t page = TIFFCurrentDirOffset(tiff);
     std::uint64_t exifAt = 0, gpsAt = 0;
-    const bool hasExif = TIFFGetField(tiff, TIFFTAG_EXIFIFD, &exifAt) != 0;
-    const bool hasGps = TIFFGetField(tiff, TIFFTAG_GPSIFD, &gpsAt) != 0;
+    // A pointer of 0 points nowhere: the directory is missing.
+    const bool hasExif = TIFFGetField(tiff, TIFFTAG_EXIFIFD, &exifAt) != 0 && exifAt != 0;
+    const bool hasGps = TIFFGetField(tiff, TIFFTAG_GPSIFD, &gpsAt) != 0 && gpsAt != 0;
     // A pointer back to the page, or both pointers to one directory, is a loop: nothing of it is trusted.
     if ((hasExif && exifAt == page) || (hasGps && gpsAt == page) || (hasExif && hasGps && exifAt == gpsAt)) return {};
     if (hasExif && !reader.Read(exifAt, content.exif)) return {};

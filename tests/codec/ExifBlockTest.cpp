@@ -243,6 +243,9 @@ const MalformedCase kMalformedCases[] = {
     {"value_past_the_end", [] { auto b = Camera(); b[8 + 2 + 8] = 0xF0; return b; }},      // Make's offset
     {"huge_count", [] { auto b = Camera(); b[8 + 2 + 4 + 3] = 0x40; return b; }},          // Make's count
     {"too_many_entries", [] { auto b = Camera(); b[8] = 0xFF; b[9] = 0xFF; return b; }},
+    // The Exif pointer names an empty directory inside IFD0's table (orientation's value bytes).
+    {"directories_overlap", [] { auto b = Camera(); b[8 + 2 + 3 * 12 + 8] = 44; return b; }},
+    {"value_over_a_directory", [] { auto b = Camera(); b[8 + 2 + 8] = 70; return b; }},   // Make in the Exif table
 };
 
 class ExifMalformed : public testing::TestWithParam<MalformedCase> {};

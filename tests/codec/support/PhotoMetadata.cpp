@@ -1,6 +1,6 @@
 #include "tests/codec/support/PhotoMetadata.h"
 
-#include "tests/codec/support/PeerImages.h"
+#include <gtest/gtest.h>
 
 #include <sstream>
 
@@ -116,6 +116,36 @@ PeerMetadata ReadWithExifTool(const Bytes& file, const std::string& extension)
         std::getline(lines, *field);
     metadata.iccProfile = RunPeer("exiftool", "-b -ICC_Profile " + Quoted(written.Path()));
     return metadata;
+}
+
+CodecPictureMetadata TakeReadMetadata()
+{
+    CodecPictureMetadata metadata;
+    CodecTakeReadMetadata(&metadata);
+    return metadata;
+}
+
+void ExpectCameraMetadataWritten(const PeerMetadata& peer, int width, int height)
+{
+    EXPECT_EQ(peer.make, "Acme");
+    EXPECT_EQ(peer.model, "X10");
+    EXPECT_EQ(peer.taken, kCameraTaken);
+    EXPECT_EQ(peer.orientation, "1");
+    EXPECT_EQ(peer.exifWidth, std::to_string(width));
+    EXPECT_EQ(peer.exifHeight, std::to_string(height));
+    EXPECT_EQ(peer.title, "Harbour");
+    EXPECT_EQ(peer.iccProfile, TestIccProfile());
+}
+
+void ExpectPictureWithoutBrokenBlock(const Decoded& read, bool exifKept, bool profileKept)
+{
+    const CodecPictureMetadata metadata = TakeReadMetadata();
+    ASSERT_EQ(read.error, 0);
+    EXPECT_EQ(read.width, kCameraPhotoWidth);
+    EXPECT_EQ(metadata.orientation, exifKept ? 6 : 0);
+    EXPECT_EQ(metadata.exif.empty(), !exifKept);
+    EXPECT_EQ(metadata.iccProfile == TestIccProfile(), profileKept);
+    EXPECT_EQ(metadata.iccProfile.empty(), !profileKept);
 }
 
 }  // namespace codec_test

@@ -3,7 +3,8 @@
 // picture with a colour profile built here, exiftool adds what a camera records. exiftool is also the
 // oracle that reads back what our writers embedded.
 
-#include "tests/codec/support/CodecTestSupport.h"
+#include "codec/PictureMetadata.h"
+#include "tests/codec/support/PeerImages.h"
 
 #include <string>
 
@@ -35,5 +36,14 @@ struct PeerMetadata {
     Bytes iccProfile;
 };
 PeerMetadata ReadWithExifTool(const Bytes& file, const std::string& extension);
+
+// What the last read on this thread found.
+CodecPictureMetadata TakeReadMetadata();
+// A written copy of CameraPhoto, width x height, as exiftool reads it: camera, time, title and profile
+// kept, upright, the Exif size the written one.
+void ExpectCameraMetadataWritten(const PeerMetadata& peer, int width, int height);
+// A read of CameraPhoto with one broken block put in: the picture loaded, and of the Exif block and
+// the profile, what is expected was kept and the rest dropped (the thread's metadata is taken).
+void ExpectPictureWithoutBrokenBlock(const Decoded& read, bool exifKept, bool profileKept);
 
 }  // namespace codec_test
