@@ -446,9 +446,6 @@ int EncodeStep(void* context)
     if (encoder.gamma > 0) png_set_gAMA(png, info, encoder.gamma);
     if (!encoder.texts.empty()) png_set_text(png, info, encoder.texts.data(), static_cast<int>(encoder.texts.size()));
     if (encoder.iccProfile != nullptr) {
-        // As in the trial that took the profile: what libpng only grumbles about (an illuminant other
-        // than D50) is a warning, not the end of the write.
-        png_set_benign_errors(png, 1);
         if (encoder.storeProfile) png_set_text_compression_level(png, Z_NO_COMPRESSION);
         png_set_iCCP(png, info, "icm", PNG_COMPRESSION_TYPE_BASE, encoder.iccProfile->data(),
                      static_cast<png_uint_32>(encoder.iccProfile->size()));

@@ -117,8 +117,8 @@ TEST(PictureMetadata, ASaveEmbedsOnlyWhatItsPictureCarries)
     }
 }
 
-// A profile that another format's reader let through and libpng only grumbles about (its illuminant is
-// not D50) still lets the PNG be written, as a JPEG the same profile is embedded in.
+// A profile that another format's reader let through and libpng only warns about (its illuminant is
+// not D50) does not fail the PNG write: the picture is written, the profile left out.
 TEST(PictureMetadata, AProfileThePngLibraryWarnsAboutDoesNotFailTheWrite)
 {
     TempFolder folder;
