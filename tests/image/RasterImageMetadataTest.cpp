@@ -117,6 +117,31 @@ TEST(PictureMetadata, ASaveEmbedsOnlyWhatItsPictureCarries)
     }
 }
 
+// A small profile that is mostly zeros compresses to a few bytes, which libpng cannot read back from a
+// compressed iCCP chunk: the PNG holds it uncompressed, and it loads again byte for byte.
+TEST(PictureMetadata, AProfileThatCompressesToAFewBytesRoundTripsThroughPng)
+{
+    TempFolder folder;
+    auto carried = std::make_shared<CodecPictureMetadata>();
+    // The complete test profile's header, then one copyright tag of 36 bytes, all zeros but its type.
+    codec_test::Bytes profile = codec_test::TestIccProfile();
+    profile.resize(180);
+    std::fill(profile.begin() + 128, profile.end(), std::uint8_t{0});
+    const std::uint8_t table[] = {0, 0, 0, 180, 0, 0, 0, 1, 'c', 'p', 'r', 't', 0, 0, 0, 144, 0, 0, 0, 36, 't', 'e', 'x', 't'};
+    std::copy_n(table, 4, profile.begin());
+    std::copy(table + 4, std::end(table), profile.begin() + 128);
+    carried->iccProfile = profile;
+    CRasterImage picture;
+    ASSERT_EQ(picture.Create(8, 6, 24), kImageOk);
+    std::fill_n(picture.Pixels(), 8 * 6 * 3, std::uint8_t{90});
+    picture.metadata = carried;
+    ASSERT_EQ(picture.Save(folder.File("small-profile.png").c_str()), kImageOk);
+    CRasterImage loaded;
+    ASSERT_EQ(loaded.Load(folder.File("small-profile.png").c_str()), kImageOk);
+    ASSERT_NE(loaded.metadata, nullptr);
+    EXPECT_EQ(loaded.metadata->iccProfile, profile);
+}
+
 // A profile that another format's reader let through and libpng only warns about (its illuminant is
 // not D50) does not fail the PNG write: the picture is written, the profile left out.
 TEST(PictureMetadata, AProfileThePngLibraryWarnsAboutDoesNotFailTheWrite)
