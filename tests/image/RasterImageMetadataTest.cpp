@@ -13,9 +13,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -88,19 +90,29 @@ TEST(OrientedJpeg, DecodeHintsApplyToTheUprightPicture)
     EXPECT_EQ(image.fileHeight, 800u);
 }
 
+// An 8 x 6 grey picture carrying `metadata`.
+void MakeGreyPicture(CRasterImage& picture, std::shared_ptr<const CodecPictureMetadata> metadata)
+{
+    ASSERT_EQ(picture.Create(8, 6, 24), kImageOk);
+    std::fill_n(picture.Pixels(), 8 * 6 * 3, std::uint8_t{90});
+    picture.metadata = std::move(metadata);
+}
+
+std::shared_ptr<const CodecPictureMetadata> WithProfile(codec_test::Bytes profile)
+{
+    auto metadata = std::make_shared<CodecPictureMetadata>();
+    metadata->iccProfile = std::move(profile);
+    return metadata;
+}
+
 TEST(PictureMetadata, ASaveEmbedsOnlyWhatItsPictureCarries)
 {
     TempFolder folder;
-    auto carried = std::make_shared<CodecPictureMetadata>();
     const codec_test::Bytes profile = codec_test::TestIccProfile();
-    carried->iccProfile = profile;
     CRasterImage withProfile, plain, notKept;
-    for (CRasterImage* picture : {&withProfile, &plain, &notKept}) {
-        ASSERT_EQ(picture->Create(8, 6, 24), kImageOk);
-        std::fill_n(picture->Pixels(), 8 * 6 * 3, std::uint8_t{90});
-    }
-    withProfile.metadata = carried;
-    notKept.metadata = carried;
+    MakeGreyPicture(withProfile, WithProfile(profile));
+    MakeGreyPicture(plain, nullptr);
+    MakeGreyPicture(notKept, WithProfile(profile));
     notKept.keepMetadata = false;
     // In this order: what one save embeds must not reach the next save on the thread.
     ASSERT_EQ(withProfile.Save(folder.File("with.png").c_str()), kImageOk);
@@ -117,47 +129,58 @@ TEST(PictureMetadata, ASaveEmbedsOnlyWhatItsPictureCarries)
     }
 }
 
-// A small profile that is mostly zeros compresses to a few bytes, which libpng cannot read back from a
-// compressed iCCP chunk: the PNG holds it uncompressed, and it loads again byte for byte.
-TEST(PictureMetadata, AProfileThatCompressesToAFewBytesRoundTripsThroughPng)
+// The complete test profile's header, then one copyright tag of 36 bytes, all zeros but its type: it
+// compresses to a few bytes, which libpng cannot read back from a compressed iCCP chunk.
+codec_test::Bytes MostlyZeroProfile()
 {
-    TempFolder folder;
-    auto carried = std::make_shared<CodecPictureMetadata>();
-    // The complete test profile's header, then one copyright tag of 36 bytes, all zeros but its type.
     codec_test::Bytes profile = codec_test::TestIccProfile();
     profile.resize(180);
     std::fill(profile.begin() + 128, profile.end(), std::uint8_t{0});
     const std::uint8_t table[] = {0, 0, 0, 180, 0, 0, 0, 1, 'c', 'p', 'r', 't', 0, 0, 0, 144, 0, 0, 0, 36, 't', 'e', 'x', 't'};
     std::copy_n(table, 4, profile.begin());
     std::copy(table + 4, std::end(table), profile.begin() + 128);
-    carried->iccProfile = profile;
-    CRasterImage picture;
-    ASSERT_EQ(picture.Create(8, 6, 24), kImageOk);
-    std::fill_n(picture.Pixels(), 8 * 6 * 3, std::uint8_t{90});
-    picture.metadata = carried;
-    ASSERT_EQ(picture.Save(folder.File("small-profile.png").c_str()), kImageOk);
-    CRasterImage loaded;
-    ASSERT_EQ(loaded.Load(folder.File("small-profile.png").c_str()), kImageOk);
-    ASSERT_NE(loaded.metadata, nullptr);
-    EXPECT_EQ(loaded.metadata->iccProfile, profile);
+    return profile;
 }
 
-// A profile that another format's reader let through and libpng only warns about (its illuminant is
-// not D50) does not fail the PNG write: the picture is written, the profile left out.
-TEST(PictureMetadata, AProfileThePngLibraryWarnsAboutDoesNotFailTheWrite)
+// A profile another format's reader lets through and libpng only warns about: its illuminant is not D50.
+codec_test::Bytes ProfileWithoutD50()
+{
+    codec_test::Bytes profile = codec_test::TestIccProfile();
+    std::fill_n(profile.begin() + 68, 12, std::uint8_t{0});
+    return profile;
+}
+
+struct PngProfileCase {
+    const char* name;
+    codec_test::Bytes (*profile)();
+    bool kept;  // else the PNG is written without it
+};
+const PngProfileCase kPngProfileCases[] = {
+    {"compresses_to_a_few_bytes", MostlyZeroProfile, true},
+    {"illuminant_not_d50", ProfileWithoutD50, false},
+};
+
+class PngProfile : public testing::TestWithParam<PngProfileCase> {};
+
+TEST_P(PngProfile, IsWrittenSoItLoadsAgainOrLeftOut)
 {
     TempFolder folder;
-    auto carried = std::make_shared<CodecPictureMetadata>();
-    carried->iccProfile = codec_test::TestIccProfile();
-    std::fill_n(carried->iccProfile.begin() + 68, 12, std::uint8_t{0});   // the PCS illuminant
+    const codec_test::Bytes profile = GetParam().profile();
     CRasterImage picture;
-    ASSERT_EQ(picture.Create(8, 6, 24), kImageOk);
-    std::fill_n(picture.Pixels(), 8 * 6 * 3, std::uint8_t{90});
-    picture.metadata = carried;
-    EXPECT_EQ(picture.Save(folder.File("grumbled.png").c_str()), kImageOk);
+    MakeGreyPicture(picture, WithProfile(profile));
+    ASSERT_EQ(picture.Save(folder.File("profile.png").c_str()), kImageOk);
     CRasterImage loaded;
-    EXPECT_EQ(loaded.Load(folder.File("grumbled.png").c_str()), kImageOk);
+    ASSERT_EQ(loaded.Load(folder.File("profile.png").c_str()), kImageOk);
+    if (GetParam().kept) {
+        ASSERT_NE(loaded.metadata, nullptr);
+        EXPECT_EQ(loaded.metadata->iccProfile, profile);
+    } else {
+        EXPECT_EQ(loaded.metadata, nullptr);
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Profiles, PngProfile, testing::ValuesIn(kPngProfileCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // JPEG segments of a malformed Exif (APP1) or colour profile (APP2) block, as a file may hold them.
 struct MalformedCase {
