@@ -87,7 +87,10 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         progress.Advance();
     }
     ProgressLines lines(jobs, progress, err);
-    RunConversionJobs(jobs, ConversionRunSettings{options.settings, options.jpeg, options.force, options.jobs}, &lines);
+    RunConversionJobs(jobs,
+                      ConversionRunSettings{options.settings, options.jpeg, options.force, options.jobs, options.autoOrient,
+                                            options.keepMetadata},
+                      &lines);
     const bool anyFailed = std::any_of(jobs.begin(), jobs.end(),
                                        [](const ConversionJob& job) { return job.state != ConversionJob::State::kWritten; });
     return anyFailed ? kExitFailed : kExitOk;

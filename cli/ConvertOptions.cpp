@@ -40,6 +40,9 @@ const char* const kConvertHelp =
     "      --subsample      JPEG: the encoder's default chroma subsampling instead of full chroma\n"
     "      --progressive    JPEG: a progressive file\n"
     "      --lossless       WebP: lossless instead of lossy\n"
+    "      --no-auto-orient keep each picture as stored: its Orientation tag does not turn it upright\n"
+    "      --strip          write no colour profile, Exif or XMP (default: outputs carry the input's,\n"
+    "                       with the orientation upright, the written size and no embedded thumbnail)\n"
     "      --force          replace an existing output (default: an existing output fails that input)\n"
     "  -j, --jobs N         files converted at once (default: the number of cores)\n"
     "  -h, --help           this text\n"
@@ -59,8 +62,8 @@ bool ParseInt(const std::string& text, long long low, long long high, long long&
 bool TakesOption(OptionCommand command, const std::string& name)
 {
     if (command == OptionCommand::kConvert) return true;
-    return name == "--force" || name == "--quality" || name == "--subsample" || name == "--progressive" ||
-           name == "--lossless";
+    return name == "--force" || name == "--strip" || name == "--quality" || name == "--subsample" ||
+           name == "--progressive" || name == "--lossless";
 }
 
 // The options that set a setting are the recipe's keys with "--" in front.
@@ -140,6 +143,9 @@ std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>
             settingOptions.push_back({arg, text});
         } else if (arg == "--force") {
             if (!flag(options.force)) return bad("");
+        } else if (arg == "--no-auto-orient" || arg == "--strip") {
+            if (inlineValue) return bad("");
+            (arg == "--strip" ? options.keepMetadata : options.autoOrient) = false;
         } else if (arg == "-j" || arg == "--jobs") {
             if (!value(text) || !ParseInt(text, 1, 1024, number)) return bad("a whole number 1..1024");
             options.jobs = static_cast<int>(number);

@@ -15,13 +15,15 @@ struct ConvertOptions {
     std::optional<std::string> output;  // -o: a file (one input) or an existing folder
     bool force = false;
     int jobs = 0;  // 0: the number of cores
+    bool autoOrient = true;    // --no-auto-orient: the pictures as stored, whatever their Orientation tag
+    bool keepMetadata = true;  // --strip: outputs without profile, Exif or XMP
     std::vector<std::string> inputs;
     bool help = false;
 };
 
-// Which command the arguments are for: "convert" takes every option; "transcode" only --force and the
-// JPEG writer's --quality, --subsample and --progressive and the WebP writer's --lossless, with the same
-// meaning.
+// Which command the arguments are for: "convert" takes every option; "transcode" only --force, --strip,
+// the JPEG writer's --quality, --subsample and --progressive and the WebP writer's --lossless, with the
+// same meaning.
 enum class OptionCommand { kConvert, kTranscode };
 
 // Parses the arguments after the command's name. On a bad option or value returns nullopt with `error`

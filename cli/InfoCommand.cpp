@@ -30,6 +30,12 @@ std::string JsonString(const std::string& text)
     return quoted + '"';
 }
 
+// The Orientation tag in words: what loading did with it.
+std::string OrientationText(int orientation)
+{
+    return std::to_string(orientation) + (orientation == 1 ? " (upright)" : " (turned upright)");
+}
+
 }  // namespace
 
 int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -66,10 +72,13 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         if (json) {
             out << "{\"path\":" << JsonString(path) << ",\"type\":" << type << ",\"format\":" << JsonString(FileTypeName(type))
                 << ",\"width\":" << image.width << ",\"height\":" << image.height << ",\"bits\":" << image.bitsPerPixel
-                << ",\"file_width\":" << image.fileWidth << ",\"file_height\":" << image.fileHeight << "}\n";
+                << ",\"file_width\":" << image.fileWidth << ",\"file_height\":" << image.fileHeight
+                << ",\"orientation\":" << image.storedOrientation << "}\n";
         } else {
             out << path << ": type " << type << " (" << FileTypeName(type) << "), " << image.width << " x " << image.height
-                << ", " << image.bitsPerPixel << " bits per pixel, stored " << image.fileWidth << " x " << image.fileHeight << "\n";
+                << ", " << image.bitsPerPixel << " bits per pixel, stored " << image.fileWidth << " x " << image.fileHeight;
+            if (image.storedOrientation != 0) out << ", orientation " << OrientationText(image.storedOrientation);
+            out << "\n";
         }
     }
     return exitCode;

@@ -12,7 +12,8 @@
 int RunTranscode(const std::vector<std::string>& args, std::ostream& /*out*/, std::ostream& err)
 {
     constexpr const char* kUsage =
-        "usage: lumatrine-cli transcode [--force] [--quality Q] [--subsample] [--progressive] [--lossless] INPUT OUTPUT\n";
+        "usage: lumatrine-cli transcode [--force] [--strip] [--quality Q] [--subsample] [--progressive] [--lossless] INPUT "
+        "OUTPUT\n";
     std::string error;
     const std::optional<ConvertOptions> options = ParseConvertOptions(args, error, OptionCommand::kTranscode);
     if (!options) {
@@ -30,7 +31,9 @@ int RunTranscode(const std::vector<std::string>& args, std::ostream& /*out*/, st
         err << "lumatrine-cli: " << input << ": " << output << " exists (use --force to replace it)\n";
         return kExitFailed;
     }
+    // The picture goes out upright, with the input's profile, Exif and XMP unless --strip.
     CRasterImage image;
+    image.keepMetadata = options->keepMetadata;
     if (const int status = image.Load(input.c_str()); status != kImageOk) {
         err << "lumatrine-cli: " << input << ": " << LoadFailureText(status, input) << "\n";
         return kExitFailed;

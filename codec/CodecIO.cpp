@@ -212,6 +212,8 @@ std::uint64_t CCodecIO::MemoryEnd() const
 
 std::size_t CCodecIO::Read(void* destination, std::size_t bytes)
 {
+    // Reading nothing (an empty directory, an empty block) needs no buffer: an empty one may be null.
+    if (bytes == 0) return 0;
     switch (handle_.kind) {
     case CodecIOKind::kFile:
         // A stream that was just written must be repositioned before it can be read.

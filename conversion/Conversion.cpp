@@ -193,6 +193,9 @@ bool CConversion::UpdateConversion(bool panOnly, CArrivingStretch* arrived)
         break;
     }
     if (settings.sharpenAmount >= 1 && settings.sharpenOn != 0) SharpenOutput(settings.sharpenAmount * 0.01);
+    // The output is the source's photograph in the source's colour space: every file written from it
+    // carries the source's profile, Exif and XMP.
+    output.metadata = source.metadata;
 
     if (observer_ != nullptr) observer_->UpdateOutputPreview();
     if (viewsChanged_) viewsChanged_();
@@ -208,7 +211,10 @@ int CConversion::LoadAndConvert(const char* path, bool& converted)
     CodecSetJpegRowObserver(nullptr);
     if (status != kImageOk) return status;
     NormalizeNonSquareSource();
-    converted = UpdateConversion(false, &arriving);
+    // The rows the decoder delivered were the stored ones: a source turned upright since is stretched
+    // anew.
+    const bool turned = source.autoOrient && source.storedOrientation > 1;
+    converted = UpdateConversion(false, turned ? nullptr : &arriving);
     return status;
 }
 

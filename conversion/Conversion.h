@@ -4,7 +4,8 @@
 // It owns the source image as read, the converted output image and the settings, by value; the document
 // owns one CConversion for its whole life and the command line makes one per file. Every settings change
 // ends in UpdateConversion, which smart-stretches the crop window of the source (read where it lies) to
-// the output size and sharpens it when asked; a pan-only update moves just the crop window. D1 video
+// the output size and sharpens it when asked; a pan-only update moves just the crop window. The output
+// carries the source's metadata, so every file written from it embeds the source's profile, Exif and XMP. D1 video
 // frames are brought to square pixels after loading (NormalizeNonSquareSource) and squeezed back into the
 // D1 frame just before saving (ApplyOutputFormat). It never shows anything: the observer, the busy
 // indicator and the views callback (all optional, none owned) are how the desktop program follows it.

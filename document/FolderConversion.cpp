@@ -61,6 +61,7 @@ std::string ConvertPictureFile(const ConversionRunSettings& run, const std::stri
         if (!run.replaceExisting && fs::exists(output, error)) return output + " exists and was not replaced";
         CConversion conversion;
         conversion.settings = run.settings;
+        conversion.source.autoOrient = run.autoOrient;
         bool converted = false;
         if (const int status = conversion.LoadAndConvert(input.c_str(), converted); status != kImageOk)
             return LoadFailureText(status, input);

@@ -32,7 +32,8 @@ struct ConversionRunSettings {
     JpegChoice jpeg;
     bool replaceExisting = false;  // otherwise an existing output fails its job and stays as it was
     int jobCount = 0;              // files converted at once; 0: one per core
-    bool keepMetadata = true;      // the written pictures carry their sources' metadata
+    bool autoOrient = true;        // sources turned upright by their Orientation tag
+    bool keepMetadata = true;      // outputs carry the source's profile, Exif and XMP
 };
 
 // What a run tells while it works, on the worker threads.

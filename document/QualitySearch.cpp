@@ -1,6 +1,7 @@
 #include "document/QualitySearch.h"
 
 #include "codec/CodecIO.h"
+#include "codec/PictureMetadata.h"
 #include "codec/formats/JpegCoder.h"
 #include "image/RasterImage.h"
 
@@ -26,8 +27,11 @@ std::int64_t ProbeJpegSize(const CRasterImage& picture, int quality, bool fullCh
         CodecSetJpegSamplingFactors(nullptr, nullptr);
     }
     CodecDpiInfo resolution{300, 300, 1};
+    // The metadata the saved file will embed counts towards its size.
+    CodecSetWriteMetadata(picture.MetadataToWrite());
     const std::int64_t written = CodecWriteJpeg(sink, picture.Pixels(), static_cast<int>(picture.width),
                                                 static_cast<int>(picture.height), quality, 24, &resolution, 0);
+    CodecSetWriteMetadata(nullptr);
     const std::int64_t size = CodecCloseSink(sink);
     return written > 0 ? size : 0;
 }

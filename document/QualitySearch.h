@@ -17,7 +17,8 @@ public:
 };
 
 // Bytes of the JPEG file that `picture` (24 bits) would give at `quality`, written to a counting sink
-// at 300 x 300 dots with no unit. Full chroma samples every component 1 x 1. 0 when it cannot be encoded.
+// at 300 x 300 dots with no unit and the metadata a save would embed. Full chroma samples every component
+// 1 x 1. 0 when it cannot be encoded.
 std::int64_t ProbeJpegSize(const CRasterImage& picture, int quality, bool fullChroma);
 
 // Bisection over low..high: the highest probed quality whose size stayed below `targetBytes` (an exact

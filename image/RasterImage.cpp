@@ -110,6 +110,7 @@ void CRasterImage::CopyInfo(const CRasterImage& src)
     xResolution = src.xResolution;
     yResolution = src.yResolution;
     resolutionUnit = src.resolutionUnit;
+    metadata = src.metadata;
 }
 
 void CRasterImage::SetDecodeHint(std::int32_t hintWidth, std::int32_t hintHeight)

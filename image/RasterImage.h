@@ -70,9 +70,13 @@ public:
 
     // Moves the pixels of `other` here without copying; `other` reads as empty afterwards.
     int TakeOver(CRasterImage& other);
-    // Deep copy of pixels, palette and resolution (not the save settings, hints or file size).
+    // Deep copy of pixels, palette, resolution and metadata (not the save settings, hints, file size or
+    // stored orientation).
     int CopyFrom(const CRasterImage& src);
     void CopyPaletteAndInfo(const CRasterImage& src);
+    // The resolution and the metadata: what describes the picture rather than how it is saved. A picture
+    // made from another (turned, cropped, converted) keeps carrying the file's metadata; the pixels
+    // stay in its colour space.
     void CopyInfo(const CRasterImage& src);
 
     void SetDecodeHint(std::int32_t hintWidth, std::int32_t hintHeight);
@@ -87,15 +91,23 @@ public:
     static bool ClipToSize(PixelRect& rect, std::uint32_t pictureWidth, std::uint32_t pictureHeight);
 
     // Files (type ids of "image/FileType.h"). Loading discards the previous pixels first and leaves every
-    // picture but the 1-bit ones at 24 bits; a failed load leaves the image empty.
+    // picture but the 1-bit ones at 24 bits; a failed load leaves the image empty. The metadata a file
+    // carries is kept in `metadata`; while autoOrient is set, its Orientation tag turns the picture
+    // upright, and fileWidth x fileHeight is the upright size too.
     int Load(const char* path, int type = 21);
     int LoadFrom(CodecIOHandle* source, int type);
     static int DetectFileType(const char* path);
     static int DetectStreamType(CodecIOHandle* source, const char* path);
     static int TypeFromExtension(const char* path);
-    // Writes the file whose format the path's extension names. The file appears, or replaces an existing
-    // one, only when the whole write succeeded; otherwise nothing is left behind.
+    // Writes the file whose format the path's extension names, with the metadata the picture carries
+    // while keepMetadata is set. The file appears, or replaces an existing one, only when the whole write
+    // succeeded; otherwise nothing is left behind.
     int Save(const char* path) const;
+    // Writes the picture as a file of `type` (a writer's type: kFileJpeg, kFilePng, ...) to `sink`, which
+    // the caller closes.
+    int SaveTo(CodecIOHandle* sink, int type) const;
+    // What a write of this picture embeds: its metadata while keepMetadata is set, else null.
+    const CodecPictureMetadata* MetadataToWrite() const { return keepMetadata ? metadata.get() : nullptr; }
     void ReadResolution(CodecIOHandle* source, int type);
     CodecDpiInfo GetSaveResolution(int type) const;
 

@@ -1,6 +1,7 @@
 // CRasterImage: reading and writing files through the codec layer.
 #include "image/RasterImage.h"
 
+#include "codec/ByteReader.h"
 #include "codec/CodecErrors.h"
 #include "codec/CodecIO.h"
 #include "codec/CodecThreadState.h"
@@ -18,14 +19,18 @@
 #include "codec/formats/WbmpCoder.h"
 #include "codec/formats/WebpCoder.h"
 #include "image/FileType.h"
+#include "image/ImageOrientation.h"
 #include "platform/FileReplace.h"
+#include "platform/GlobalMemory.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <strings.h>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -52,16 +57,65 @@ bool HasWriter(int type)
     return type != kFileUnknown && type != kFileHeic && type != kFileAvif;
 }
 
-// JPEG decode scale from the decode hints: the largest of 1/8, 1/4, 1/2 that still gives a picture
-// larger than the hints in both directions; 1 without hints.
-int JpegDecodeScale(const CRasterImage& image)
+// JPEG decode scale from the decode hints: the largest of 1/8, 1/4, 1/2 that still gives a picture of
+// pictureWidth x pictureHeight larger than the hints in both directions; 1 without hints.
+int JpegDecodeScale(const CRasterImage& image, std::uint32_t pictureWidth, std::uint32_t pictureHeight)
 {
     if (image.decodeHintWidth < 1 || image.decodeHintHeight < 1) return 1;
     const auto hintWidth = static_cast<std::uint32_t>(image.decodeHintWidth);
     const auto hintHeight = static_cast<std::uint32_t>(image.decodeHintHeight);
     for (const std::uint32_t scale : {8u, 4u, 2u})
-        if (hintWidth < image.fileWidth / scale && hintHeight < image.fileHeight / scale) return static_cast<int>(scale);
+        if (hintWidth < pictureWidth / scale && hintHeight < pictureHeight / scale) return static_cast<int>(scale);
     return 1;
+}
+
+// A colour JPEG decoded at 1/scale. The reader's status, taken before the scale is reset.
+std::uint8_t* ReadJpegAtScale(CodecIOHandle* source, int scale, int& width, int& height, int& status)
+{
+    CodecSetJpegDecodeScale(1, scale);
+    std::uint8_t* buffer = CodecReadJpeg(source, &width, &height, 24, 0);
+    status = CodecGetLastError();
+    CodecSetJpegDecodeScale(1, 1);
+    return buffer;
+}
+
+// The palette a palette or 1-bit file holds, into `paletteBytes`; its entry count. A file without one
+// (a grey TGA) has no entries to report: the palette the reader made for its indices stands, all 256.
+int QueryFilePalette(CodecIOHandle* source, int type, std::uint8_t* paletteBytes)
+{
+    CodecSeek(source, 0, kCodecSeekStart);
+    std::array<std::uint8_t, 256 * 4> queried{};
+    int count = 0;
+    switch (type) {
+    case kFileBmpPalette: case kFileBmpMono: CodecGetBmpPalette(source, &count, queried.data()); break;
+    case kFilePcxPalette: CodecGetPcxPalette(source, &count, queried.data()); break;
+    case kFilePngPalette: case kFilePngMono: CodecGetPngPalette(source, &count, queried.data()); break;
+    case kFileTgaPalette: CodecGetTgaPalette(source, &count, queried.data()); break;
+    default: CodecGetPsdPalette(source, &count, queried.data()); break;
+    }
+    if (count <= 0) return 256;
+    std::copy(queried.begin(), queried.end(), paletteBytes);
+    return count;
+}
+
+// An ICC profile starts with a 128-byte header holding its size and, at 36, the signature "acsp". A
+// profile that claims more bytes than it has, or none of that, is malformed.
+bool IsWholeIccProfile(const std::vector<std::uint8_t>& profile)
+{
+    constexpr std::size_t kHeaderBytes = 128, kSignatureOffset = 36;
+    if (profile.size() < kHeaderBytes || std::memcmp(&profile[kSignatureOffset], "acsp", 4) != 0) return false;
+    const std::uint32_t declared = codec::LoadBe32(profile.data());
+    return declared >= kHeaderBytes && declared <= profile.size();
+}
+
+// What a picture carries on into the files written from it: null when the file had no profile, Exif
+// or XMP (an Orientation tag alone is used up by loading). A malformed profile is dropped here, the
+// same for every format, rather than written into every output.
+std::shared_ptr<const CodecPictureMetadata> MetadataToCarry(CodecPictureMetadata found)
+{
+    if (!found.iccProfile.empty() && !IsWholeIccProfile(found.iccProfile)) found.iccProfile.clear();
+    if (found.iccProfile.empty() && found.exif.empty() && found.xmp.empty()) return nullptr;
+    return std::make_shared<const CodecPictureMetadata>(std::move(found));
 }
 
 void SetPaletteEntry(CRasterImage& image, int index, std::uint8_t grey)
@@ -101,6 +155,8 @@ const char* FileTypeName(int type)
 int CRasterImage::Load(const char* path, int type)
 {
     FreePixels();
+    storedOrientation = 0;
+    metadata.reset();
     if (path == nullptr || *path == '\0') return kImageErrEmptyFileName;
     if (type == kFileUnknown) type = DetectFileType(path);
     if (type == kFileUnknown) return kImageErrNoPixels;
@@ -128,12 +184,20 @@ int CRasterImage::Load(const char* path, int type)
 int CRasterImage::LoadFrom(CodecIOHandle* source, int type)
 {
     FreePixels();
+    storedOrientation = 0;
+    metadata.reset();
+    // What an earlier read left and nobody took must not pass for this file's metadata.
+    CodecTakeReadMetadata(nullptr);
     int readWidth = 0, readHeight = 0;
     std::uint8_t* buffer = nullptr;
     int bits = 24;
     int count = 0;
     int status = -1;  // the reader's own status, taken before any later call replaces the last error
+    int jpegScale = 1;
+    bool queryPalette = false;
     std::uint8_t* paletteBytes = PaletteBytes();
+    // TIFF rows are read as stored: the Orientation tag is applied below, as for every format.
+    const int tiffFlags = kTiffReadIgnoreOrientation;
     switch (type) {
     case kFileJpeg: {
         int bitsInFile = 0;
@@ -141,10 +205,8 @@ int CRasterImage::LoadFrom(CodecIOHandle* source, int type)
         CodecSeek(source, 0, kCodecSeekStart);
         fileWidth = static_cast<std::uint32_t>(readWidth);
         fileHeight = static_cast<std::uint32_t>(readHeight);
-        CodecSetJpegDecodeScale(1, JpegDecodeScale(*this));
-        buffer = CodecReadJpeg(source, &readWidth, &readHeight, 24, 0);
-        status = CodecGetLastError();
-        CodecSetJpegDecodeScale(1, 1);
+        jpegScale = JpegDecodeScale(*this, fileWidth, fileHeight);
+        buffer = ReadJpegAtScale(source, jpegScale, readWidth, readHeight, status);
         break;
     }
     case kFileJpegGrey:
@@ -156,7 +218,7 @@ int CRasterImage::LoadFrom(CodecIOHandle* source, int type)
     case kFileBmp: buffer = CodecReadBmp(source, &readWidth, &readHeight, 24, nullptr, 0); break;
     case kFilePcx: buffer = CodecReadPcx(source, &readWidth, &readHeight, 24, nullptr, 0); break;
     case kFilePng: buffer = CodecReadPng(source, &readWidth, &readHeight, 24, nullptr, 0); break;
-    case kFileTiff: buffer = CodecReadTiff(source, &readWidth, &readHeight, 24, nullptr, kTiffPage, 0); break;
+    case kFileTiff: buffer = CodecReadTiff(source, &readWidth, &readHeight, 24, nullptr, kTiffPage, tiffFlags); break;
     case kFileTga: buffer = CodecReadTga(source, &readWidth, &readHeight, 24, nullptr, 0); break;
     case kFilePsd: buffer = CodecReadPsd(source, &readWidth, &readHeight, 24, nullptr, 0); break;
     case kFilePhotoCd: buffer = CodecReadPcd(source, &readWidth, &readHeight, kPhotoCdBaseResolution, 0); break;
@@ -178,25 +240,11 @@ int CRasterImage::LoadFrom(CodecIOHandle* source, int type)
         case kFileTgaPalette: buffer = CodecReadTga(source, &readWidth, &readHeight, bits, paletteBytes, 0); break;
         default: buffer = CodecReadPsd(source, &readWidth, &readHeight, bits, paletteBytes, 0); break;
         }
-        if (buffer == nullptr) break;
-        status = CodecGetLastError();
-        // The palette query reports how many entries the file's palette holds. A file without one (a
-        // grey TGA) has no entries to report: the palette the reader made for its indices stands.
-        CodecSeek(source, 0, kCodecSeekStart);
-        std::array<std::uint8_t, 256 * 4> queried{};
-        switch (type) {
-        case kFileBmpPalette: case kFileBmpMono: CodecGetBmpPalette(source, &count, queried.data()); break;
-        case kFilePcxPalette: CodecGetPcxPalette(source, &count, queried.data()); break;
-        case kFilePngPalette: case kFilePngMono: CodecGetPngPalette(source, &count, queried.data()); break;
-        case kFileTgaPalette: CodecGetTgaPalette(source, &count, queried.data()); break;
-        default: CodecGetPsdPalette(source, &count, queried.data()); break;
-        }
-        if (count > 0) std::copy(queried.begin(), queried.end(), paletteBytes);
-        else count = 256;
+        queryPalette = true;
         break;
     }
     case kFileTiffPalette:
-        buffer = CodecReadTiff(source, &readWidth, &readHeight, 8, paletteBytes, kTiffPage, 0);
+        buffer = CodecReadTiff(source, &readWidth, &readHeight, 8, paletteBytes, kTiffPage, tiffFlags);
         count = 256;
         bits = 8;
         break;
@@ -206,7 +254,7 @@ int CRasterImage::LoadFrom(CodecIOHandle* source, int type)
         bits = 8;
         break;
     case kFileTiffMono:
-        buffer = CodecReadTiff(source, &readWidth, &readHeight, 1, paletteBytes, kTiffPage, 0);
+        buffer = CodecReadTiff(source, &readWidth, &readHeight, 1, paletteBytes, kTiffPage, tiffFlags);
         palette[0] = {255, 255, 255, 0};  // a set bit is black
         palette[1] = {0, 0, 0, 0};
         count = 2;
@@ -216,9 +264,27 @@ int CRasterImage::LoadFrom(CodecIOHandle* source, int type)
         return kImageOk;
     }
     if (status < 0) status = CodecGetLastError();
+    // Taken before the queries below, which may open the file again and leave metadata of their own.
+    CodecPictureMetadata found;
+    CodecTakeReadMetadata(&found);
     // A reader that returned nothing without saying why still failed.
     if (buffer == nullptr) return status != kImageOk ? status : kImageErrNoPixels;
 
+    const int orientation = found.orientation >= 1 && found.orientation <= 8 ? found.orientation : 0;
+    const bool turn = autoOrient && orientation > 1;
+    // The hints are for the upright picture, which a JPEG's tag may show only now to have its sides
+    // exchanged: a scale that leaves it smaller than the hints is decoded again at the right one.
+    if (type == kFileJpeg && turn && OrientationSwapsSides(orientation)) {
+        const int uprightScale = JpegDecodeScale(*this, fileHeight, fileWidth);
+        if (uprightScale < jpegScale) {
+            platform::GlobalFree(buffer);
+            CodecSeek(source, 0, kCodecSeekStart);
+            buffer = ReadJpegAtScale(source, uprightScale, readWidth, readHeight, status);
+            CodecTakeReadMetadata(nullptr);
+            if (buffer == nullptr) return status != kImageOk ? status : kImageErrNoPixels;
+        }
+    }
+    if (queryPalette) count = QueryFilePalette(source, type, paletteBytes);
     if (type == kFileTiff || type == kFileTiffPalette) ReadResolution(source, type);
     if (type != kFileJpeg) {
         fileWidth = static_cast<std::uint32_t>(readWidth);
@@ -236,6 +302,17 @@ int CRasterImage::LoadFrom(CodecIOHandle* source, int type)
             if (reshaped.Resample(*this, width, static_cast<std::uint32_t>(newHeight), kResampleBilinear) == kImageOk) TakeOver(reshaped);
         }
     }
+    // Turned after the reshape, whose resolutions are the stored rows' ones; every size reported from
+    // here on is the upright one.
+    storedOrientation = orientation;
+    if (turn) {
+        if (const int turnStatus = TurnUpright(*this, orientation); turnStatus != kImageOk) {
+            FreePixels();
+            return turnStatus;
+        }
+        if (OrientationSwapsSides(orientation)) std::swap(fileWidth, fileHeight);
+    }
+    metadata = MetadataToCarry(std::move(found));
     ConvertTo24InPlace();
     return status;
 }
@@ -359,20 +436,31 @@ int CRasterImage::Save(const char* path) const
         platform::DiscardTemporary(temporary);
         return status;
     }
+    int status = SaveTo(sink, type);
+    const std::int64_t finalSize = CodecCloseSink(sink);
+    // A file that could not be flushed is a failed write.
+    if (status == kCodecOk && finalSize <= 0) status = kCodecErrWriteFailed;
+    if (status != kCodecOk) {
+        platform::DiscardTemporary(temporary);
+        return status;
+    }
+    return platform::ReplaceWithTemporary(temporary, target) ? kImageOk : kCodecErrWriteFailed;
+}
 
+int CRasterImage::SaveTo(CodecIOHandle* sink, int type) const
+{
+    if (!HasPixels() || !HasWriter(type)) return kImageErrNoPixels;
     Pixels24 colour;
     if (type != kFileWbmp) {
         colour.pixels = Pixels();
         if (bitsPerPixel != 24) {
-            if (const int status = ConvertTo24(colour.converted); status != kImageOk) {
-                CodecCloseSink(sink);
-                platform::DiscardTemporary(temporary);
-                return status;
-            }
+            if (const int status = ConvertTo24(colour.converted); status != kImageOk) return status;
             colour.pixels = colour.converted.Pixels();
         }
     }
     CodecDpiInfo resolution = GetSaveResolution(type);
+    // Set for this write only: a later write on the thread embeds nothing unless it asks again.
+    CodecSetWriteMetadata(MetadataToWrite());
     const int w = static_cast<int>(width);
     const int h = static_cast<int>(height);
     std::int64_t written = 0;
@@ -412,13 +500,8 @@ int CRasterImage::Save(const char* path) const
     }
     default: break;
     }
-    int status = CodecGetLastError();
-    const std::int64_t finalSize = CodecCloseSink(sink);
-    // A writer that reported nothing written, or a file that could not be flushed, is a failed write.
-    if (status == kCodecOk && (written <= 0 || finalSize <= 0)) status = kCodecErrWriteFailed;
-    if (status != kCodecOk) {
-        platform::DiscardTemporary(temporary);
-        return status;
-    }
-    return platform::ReplaceWithTemporary(temporary, target) ? kImageOk : kCodecErrWriteFailed;
+    const int status = CodecGetLastError();
+    CodecSetWriteMetadata(nullptr);
+    // A writer that reported nothing written failed.
+    return status == kCodecOk && written <= 0 ? kCodecErrWriteFailed : status;
 }

@@ -7,6 +7,7 @@
 #include "codec/PixelBuffer.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -362,6 +363,7 @@ struct PngEncoder {
     std::vector<png_byte> paletteAlphas;
     std::vector<png_text> texts;
     const std::vector<std::uint8_t>* iccProfile = nullptr;
+    bool storeProfile = false;        // the profile goes uncompressed (ProfileCompressesTooWell)
     std::vector<std::uint8_t> exif;   // rewritten for the written size
     std::string xmp;                  // ends in NUL, as libpng measures iTXt text
     codec::CodecProgress* rowProgress = nullptr;
@@ -443,9 +445,11 @@ int EncodeStep(void* context)
                  density.unit == PNG_RESOLUTION_METER ? PNG_RESOLUTION_METER : PNG_RESOLUTION_UNKNOWN);
     if (encoder.gamma > 0) png_set_gAMA(png, info, encoder.gamma);
     if (!encoder.texts.empty()) png_set_text(png, info, encoder.texts.data(), static_cast<int>(encoder.texts.size()));
-    if (encoder.iccProfile != nullptr)
+    if (encoder.iccProfile != nullptr) {
+        if (encoder.storeProfile) png_set_text_compression_level(png, Z_NO_COMPRESSION);
         png_set_iCCP(png, info, "icm", PNG_COMPRESSION_TYPE_BASE, encoder.iccProfile->data(),
                      static_cast<png_uint_32>(encoder.iccProfile->size()));
+    }
     if (!encoder.exif.empty()) png_set_eXIf_1(png, info, static_cast<png_uint_32>(encoder.exif.size()), encoder.exif.data());
     png_write_info(png, info);
 
@@ -456,6 +460,9 @@ int EncodeStep(void* context)
             if (!encoder.rowProgress->Report(pass * encoder.height + row + 1, passes * encoder.height)) return kCodecErrCancelled;
         }
     }
+    // This libpng writes a set eXIf chunk again after the image data: one before it is all a file may
+    // hold.
+    png_set_invalid(png, info, PNG_INFO_eXIf);
     png_write_end(png, info);
     return kCodecOk;
 }
@@ -503,12 +510,29 @@ bool PngTakesProfile(const std::vector<std::uint8_t>& profile, int colourType)
     return taken;
 }
 
+// libpng reads an iCCP chunk back only when its compressed profile is longer than about 90 bytes: a
+// profile that compresses better (a contrived one, mostly zeros) is written uncompressed instead. No
+// profile above 128 x 1032 bytes compresses that well (deflate shrinks at most 1032 to 1), so only
+// small ones are tried.
+bool ProfileCompressesTooWell(const std::vector<std::uint8_t>& profile)
+{
+    constexpr uLong kShortestReadable = 128;
+    if (profile.size() > kShortestReadable * 1032) return false;
+    uLongf compressedBytes = compressBound(static_cast<uLong>(profile.size()));
+    std::vector<Bytef> compressed(compressedBytes);
+    return compress2(compressed.data(), &compressedBytes, profile.data(), static_cast<uLong>(profile.size()),
+                     Z_DEFAULT_COMPRESSION) == Z_OK &&
+           compressedBytes < kShortestReadable;
+}
+
 // The profile, the Exif block rewritten for the written size and the XMP packet as an iTXt chunk.
 void AddMetadata(PngEncoder& encoder, const CodecPictureMetadata& metadata)
 {
     if (!metadata.iccProfile.empty() && metadata.iccProfile.size() <= PNG_UINT_31_MAX &&
-        PngTakesProfile(metadata.iccProfile, encoder.colourType))
+        PngTakesProfile(metadata.iccProfile, encoder.colourType)) {
         encoder.iccProfile = &metadata.iccProfile;
+        encoder.storeProfile = ProfileCompressesTooWell(metadata.iccProfile);
+    }
     if (!metadata.exif.empty())
         encoder.exif = codec::ExifForWrittenPicture(metadata.exif.data(), metadata.exif.size(),
                                                     static_cast<std::uint32_t>(encoder.width),

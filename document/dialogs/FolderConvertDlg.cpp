@@ -108,7 +108,8 @@ void RunConvertFolderCommand(QWidget* owner, const ConversionSettings& settings,
     if (dialog.exec() != QDialog::Accepted) return;
     const QString outputFolder = dialog.OutputFolder();
 
-    ConversionRunSettings run{settings, jpeg, false, 0, keepMetadata};
+    ConversionRunSettings run{settings, jpeg};
+    run.keepMetadata = keepMetadata;
     std::vector<ConversionJob> jobs = PlanConversionJobs(ListFolderPictures(dialog.PictureFolder().toStdString()),
                                                          outputFolder.toStdString(), settings.ToFourThree());
     if (jobs.empty()) {

@@ -8,7 +8,9 @@
 #include "image/RasterImage.h"
 #include "tests/cli/CliRun.h"
 #include "tests/codec/support/MetafileBuilder.h"
+#include "tests/codec/support/PhotoMetadata.h"
 
+#include "../support/OrientedPhoto.h"
 #include "../support/PeerTool.h"
 #include "../support/TempFolder.h"
 
@@ -75,8 +77,9 @@ TEST(Cli, ConvertHelpExplainsEveryOption)
 {
     const CliRun run = RunCommand({"convert", "--help"});
     EXPECT_EQ(run.exitCode, 0);
-    for (const char* option : {"--output", "--to", "--ratio", "--mode", "--split", "--sharpen", "--format", "--size", "--pan",
-                               "--quality", "--target-size", "--subsample", "--progressive", "--lossless", "--force", "--jobs", "--recipe"})
+    for (const char* option : {"--output", "--to", "--ratio", "--mode", "--split", "--sharpen", "--format", "--size",
+                               "--pan", "--quality", "--target-size", "--subsample", "--progressive", "--lossless", "--force",
+                               "--jobs", "--recipe", "--no-auto-orient", "--strip"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 
@@ -250,7 +253,7 @@ TEST(Cli, InfoDescribesFilesAsJson)
     const CliRun run = RunCommand({"info", "--json", input, junk});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.out.find("{\"path\":\"" + input + "\",\"type\":6,\"format\":\"PNG\",\"width\":64,\"height\":48,\"bits\":24,"
-                           "\"file_width\":64,\"file_height\":48}"),
+                           "\"file_width\":64,\"file_height\":48,\"orientation\":0}"),
               std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("{\"path\":\"" + junk + "\",\"error\":"), std::string::npos) << run.out;
@@ -612,3 +615,115 @@ TEST(Cli, CopiedCommandLineReadsBackAsTheSameSettings)
     EXPECT_EQ(RecipeText(options->settings, options->jpeg), RecipeText(settings, jpeg));
     EXPECT_EQ(options->inputs, std::vector<std::string>{"in.png"});
 }
+
+namespace {
+
+// The pixels of a picture file as this program loads it.
+std::vector<std::uint8_t> LoadedPixels(const std::string& path, int& width)
+{
+    CRasterImage image;
+    if (image.Load(path.c_str()) != kImageOk) return {};
+    width = static_cast<int>(image.width);
+    return {image.Pixels(), image.Pixels() + std::uint64_t{image.width} * image.height * 3};
+}
+
+}  // namespace
+
+// A photograph tagged 6 (stored 40 x 30, upright 30 x 40) converts as its upright copy without the tag
+// converts, and info reports the upright size and the tag; --no-auto-orient converts the stored rows.
+TEST(Cli, OrientedPhotosConvertAndMeasureUpright)
+{
+    TempFolder folder;
+    const std::string tagged = WriteOrientedPhoto(folder, "tagged.png", 6, "40x30");
+    RunPeer("convert '" + tagged + "' -orient RightTop -auto-orient -strip '" + folder.File("upright.png") + "'");
+    RunPeer("convert '" + tagged + "' -strip '" + folder.File("stored.png") + "'");
+
+    const CliRun info = RunCommand({"info", tagged});
+    EXPECT_NE(info.out.find(": type 6 (PNG), 30 x 40, 24 bits per pixel, stored 30 x 40, orientation 6 (turned upright)\n"),
+              std::string::npos)
+        << info.out;
+    EXPECT_NE(RunCommand({"info", "--json", tagged}).out.find("\"width\":30,\"height\":40,"), std::string::npos);
+
+    const struct { std::vector<std::string> options; const char* reference; } cases[] = {
+        {{}, "upright.png"},
+        {{"--no-auto-orient"}, "stored.png"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reference);
+        std::vector<std::string> args = {"convert", "--ratio", "30", "--force"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        for (const std::string input : {tagged, folder.File(c.reference)}) {
+            std::vector<std::string> one = args;
+            one.insert(one.end(), {"-o", input + ".out.png", input});
+            ASSERT_EQ(RunCommand(one).exitCode, 0);
+        }
+        int width = 0, referenceWidth = 0;
+        const std::vector<std::uint8_t> converted = LoadedPixels(tagged + ".out.png", width);
+        EXPECT_FALSE(converted.empty());
+        EXPECT_TRUE(converted == LoadedPixels(folder.File(c.reference) + ".out.png", referenceWidth));
+    }
+}
+
+// A photograph's colour profile, Exif and XMP go into what is written from it: the profile byte for
+// byte, the Exif with the camera and the time kept, the orientation upright, the pixel dimensions the
+// written size and no thumbnail. --strip writes none of them.
+struct CarriedCase {
+    const char* name;
+    const char* command;
+    const char* input;
+    const char* output;
+    const char* writtenSize;  // Exif pixel dimensions as exiftool prints them
+};
+void PrintTo(const CarriedCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+const CarriedCase kCarriedCases[] = {
+    {"jpeg_to_jpeg", "convert", "shot.jpg", "out.jpg", "960 540"},
+    {"png_to_png", "convert", "shot.png", "out.png", "960 540"},
+    {"tiff_to_tiff", "convert", "shot.tif", "out.tif", "960 540"},
+    {"jpeg_to_png", "transcode", "shot.jpg", "out.png", "30 40"},
+};
+
+class CarriedMetadata : public testing::TestWithParam<CarriedCase> {};
+
+TEST_P(CarriedMetadata, GoesIntoTheWrittenFileUnlessStripped)
+{
+    const CarriedCase& c = GetParam();
+    TempFolder folder;
+    const codec_test::Bytes profile = codec_test::TestIccProfile();
+    folder.Write("profile.icc", std::string(profile.begin(), profile.end()));
+    const std::string input = folder.File(c.input);
+    RunPeer("convert -size 40x30 xc: -seed 3 +noise Random -type TrueColor -depth 8 -profile '" + folder.File("profile.icc") +
+            "' '" + input + "'");
+    RunPeer("convert -size 8x6 gradient: '" + folder.File("thumb.jpg") + "'");
+    RunPeer("exiftool -q -q -overwrite_original -Make=Lumacam '-Model=L 1' '-DateTimeOriginal=2026:12:11 06:00:00' "
+            "-Orientation#=6 -ExifImageWidth=40 -ExifImageHeight=30 -XMP-dc:Title=shot '-ThumbnailImage<=" +
+            folder.File("thumb.jpg") + "' '" + input + "'");
+
+    const auto write = [&](const std::vector<std::string>& options, const std::string& output) {
+        std::vector<std::string> args = {c.command};
+        args.insert(args.end(), options.begin(), options.end());
+        if (args[0] == "convert") args.push_back("-o");
+        args.insert(args.end(), {args[0] == "convert" ? output : input, args[0] == "convert" ? input : output});
+        return RunCommand(args).exitCode;
+    };
+    const std::string output = folder.File(c.output);
+    ASSERT_EQ(write({}, output), 0);
+    EXPECT_EQ(RunPeer("exiftool -b -ICC_Profile '" + output + "'"), std::string(profile.begin(), profile.end()));
+    EXPECT_EQ(RunPeer("exiftool -s3 -n -EXIF:Make -EXIF:Model -EXIF:DateTimeOriginal -EXIF:Orientation '" + output + "'"),
+              "Lumacam\nL 1\n2026:12:11 06:00:00\n1\n");
+    EXPECT_EQ(RunPeer("exiftool -p '$ExifImageWidth $ExifImageHeight' '" + output + "'"), std::string(c.writtenSize) + "\n");
+    const std::string tags = RunPeer("exiftool -j -G '" + output + "'");
+    EXPECT_EQ(tags.find("Thumbnail"), std::string::npos) << tags;
+    EXPECT_NE(tags.find("\"XMP:Title\": \"shot\""), std::string::npos) << tags;
+
+    const std::string stripped = folder.File(std::string("stripped-") + c.output);
+    ASSERT_EQ(write({"--strip"}, stripped), 0);
+    const std::string strippedTags = RunPeer("exiftool -j -G '" + stripped + "'");
+    for (const char* group : {"\"ICC_Profile:", "\"XMP:", "\"EXIF:Make", "\"EXIF:DateTimeOriginal"})
+        EXPECT_EQ(strippedTags.find(group), std::string::npos) << group << "\n" << strippedTags;
+}
+
+INSTANTIATE_TEST_SUITE_P(Photos, CarriedMetadata, testing::ValuesIn(kCarriedCases),
+                         [](const auto& info) { return std::string(info.param.name); });

@@ -4,10 +4,12 @@
 #include "document/UserPrompt.h"
 
 #include "../support/MemoryProfile.h"
+#include "../support/OrientedPhoto.h"
 #include "../support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <random>
 
@@ -348,4 +350,26 @@ TEST_F(Document, APastedPictureOverThePixelBudgetIsRefusedWithAMessage)
     EXPECT_EQ(prompt.messages.size(), 1u);
     EXPECT_EQ(SourceBytes(document), kept);
     EXPECT_EQ(document.Title(), "kept.png");
+}
+
+// A photograph tagged 8 opens upright, and the converted picture saved from it carries its Exif with the
+// orientation upright: loaded again it is not turned a second time.
+TEST_F(Document, APhotographOpensUprightAndSavesWithItsExifUpright)
+{
+    const std::string path = WriteOrientedPhoto(folder, "shot.png", 8, "40x30");
+    Open(path);
+    const CRasterImage& source = document.conversion.source;
+    ASSERT_EQ(source.width, 30u);
+    ASSERT_EQ(source.height, 40u);
+    const std::string upright = PeerUprightPixels(path, 8);
+    EXPECT_TRUE(std::string(source.Pixels(), source.Pixels() + upright.size()) == upright);
+
+    const std::string saved = folder.File("saved.png");
+    ASSERT_TRUE(document.OnSaveDocument(saved));
+    CRasterImage reloaded;
+    ASSERT_EQ(reloaded.Load(saved.c_str()), kImageOk);
+    EXPECT_EQ(reloaded.storedOrientation, 1);
+    EXPECT_EQ(reloaded.width, document.conversion.output.width);
+    const CRasterImage& output = document.conversion.output;
+    EXPECT_EQ(std::memcmp(reloaded.Pixels(), output.Pixels(), std::size_t{output.width} * output.height * 3), 0);
 }
