@@ -245,6 +245,8 @@ bool CCodecIO::ReadExact(void* destination, std::size_t bytes)
 
 bool CCodecIO::Write(const void* source, std::size_t bytes)
 {
+    // Writing nothing (an empty resource section) needs no buffer either, and changes nothing.
+    if (bytes == 0) return Writable();
     switch (handle_.kind) {
     case CodecIOKind::kFile:
         handle_.lastWasWrite = 1;
