@@ -31,24 +31,8 @@ constexpr std::uint16_t kTagInteropDirectory = 40965;
 constexpr std::uint16_t kTypeShort = 3;
 constexpr std::uint16_t kTypeLong = 4;
 
-// A directory with more entries than this is not a camera's: the block is treated as malformed.
-constexpr std::uint16_t kMaxDirectoryEntries = 1000;
 constexpr std::uint64_t kHeaderBytes = 8;
 constexpr std::uint64_t kEntryBytes = 12;
-
-// Bytes of one element of each TIFF field type 1..13; 0 for types this reader does not know.
-constexpr std::uint64_t TypeSize(std::uint16_t type)
-{
-    constexpr std::array<std::uint8_t, 14> kSizes = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
-    return type < kSizes.size() ? kSizes[type] : 0;
-}
-
-// The unit byte order applies to: rationals are two 4-byte numbers, text and bytes have none.
-constexpr std::uint64_t SwapUnit(std::uint16_t type)
-{
-    const std::uint64_t size = TypeSize(type);
-    return type == 5 || type == 10 ? 4 : size;
-}
 
 // One entry as found: where its value lies in the block. Entries of an unknown type have no value range.
 struct ExifEntry {
@@ -116,7 +100,7 @@ public:
         visited_.push_back(at);
         if (at < kHeaderBytes || std::uint64_t{at} + 2 > size_) return std::nullopt;
         const std::uint16_t entryCount = Get16(at);
-        if (entryCount > kMaxDirectoryEntries) return std::nullopt;
+        if (entryCount > kMaxExifDirectoryEntries) return std::nullopt;
         directory.end = std::uint64_t{at} + 2 + entryCount * kEntryBytes + 4;
         if (directory.end > size_) return std::nullopt;
         directory.next = Get32(directory.end - 4);
@@ -128,12 +112,12 @@ public:
             entry.type = Get16(entry.entryAt + 2);
             entry.count = Get32(entry.entryAt + 4);
             entry.valueAt = entry.entryAt + 8;
-            if (TypeSize(entry.type) == 0) {
+            if (ExifTypeBytes(entry.type) == 0) {
                 directory.hasUnknownType = true;   // readers skip a type they do not know
                 directory.entries.push_back(entry);
                 continue;
             }
-            entry.valueBytes = entry.count * TypeSize(entry.type);   // at most 2^32 x 8: no overflow
+            entry.valueBytes = entry.count * ExifTypeBytes(entry.type);   // at most 2^32 x 8: no overflow
             if (entry.valueBytes > 4) {
                 entry.inlineValue = false;
                 entry.valueAt = Get32(entry.valueAt);
@@ -327,16 +311,13 @@ bool ReadFields(const ExifWalk& walk, const ExifDirectory& directory, auto&& kee
                 std::uint64_t& budget)
 {
     for (const ExifEntry& entry : directory.entries) {
-        if (TypeSize(entry.type) == 0 || !keep(entry.tag)) continue;
+        if (ExifTypeBytes(entry.type) == 0 || !keep(entry.tag)) continue;
         if (entry.valueBytes > budget) return false;
         budget -= entry.valueBytes;
         ExifField field{entry.tag, entry.type, entry.count, {}};
         const std::uint8_t* value = walk.Data() + entry.valueAt;
         field.value.assign(value, value + entry.valueBytes);
-        const std::uint64_t unit = SwapUnit(entry.type);
-        if (walk.BigEndian() && unit > 1)
-            for (std::uint64_t at = 0; at < field.value.size(); at += unit)
-                std::reverse(field.value.begin() + at, field.value.begin() + at + unit);
+        if (walk.BigEndian()) BigEndianExifValueToLittle(entry.type, field.value);
         fields.push_back(std::move(field));
     }
     return true;
@@ -347,7 +328,7 @@ std::vector<const ExifField*> WritableFields(const std::vector<ExifField>& field
 {
     std::vector<const ExifField*> kept;
     for (const ExifField& field : fields) {
-        const std::uint64_t size = TypeSize(field.type);
+        const std::uint64_t size = ExifTypeBytes(field.type);
         if (size == 0 || field.value.size() != size * field.count) continue;
         if (field.tag == kTagExifDirectory || field.tag == kTagGpsDirectory || field.tag == kTagInteropDirectory)
             continue;   // offsets into another block mean nothing here
@@ -402,6 +383,22 @@ void AppendDirectory(std::vector<std::uint8_t>& block, const std::vector<const E
 }
 
 }  // namespace
+
+std::uint64_t ExifTypeBytes(std::uint16_t type)
+{
+    constexpr std::array<std::uint8_t, 14> kSizes = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
+    return type < kSizes.size() ? kSizes[type] : 0;
+}
+
+void BigEndianExifValueToLittle(std::uint16_t type, std::span<std::uint8_t> value)
+{
+    // A rational is two 4-byte numbers; text and bytes have no byte order.
+    const std::uint64_t unit = type == 5 || type == 10 ? 4 : ExifTypeBytes(type);
+    if (unit <= 1) return;
+    for (auto number = value.begin(); value.end() - number >= static_cast<std::ptrdiff_t>(unit);
+         number += static_cast<std::ptrdiff_t>(unit))
+        std::reverse(number, number + static_cast<std::ptrdiff_t>(unit));
+}
 
 std::optional<ExifSummary> ReadExifSummary(const std::uint8_t* block, std::size_t size)
 {
@@ -492,8 +489,8 @@ std::vector<std::uint8_t> BuildExifBlock(const ExifContent& content)
     const std::vector<const ExifField*> gps = WritableFields(content.gps);
     if (primary.empty() && exif.empty() && gps.empty()) return {};
     const std::size_t pointers = (exif.empty() ? 0 : 1) + (gps.empty() ? 0 : 1);
-    if (primary.size() + pointers > kMaxDirectoryEntries || exif.size() > kMaxDirectoryEntries ||
-        gps.size() > kMaxDirectoryEntries)
+    if (primary.size() + pointers > kMaxExifDirectoryEntries || exif.size() > kMaxExifDirectoryEntries ||
+        gps.size() > kMaxExifDirectoryEntries)
         return {};
     const std::uint64_t primaryBytes = DirectoryBytes(primary, pointers);
     const std::uint64_t exifBytes = exif.empty() ? 0 : DirectoryBytes(exif, 0);

@@ -9,10 +9,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace codec {
+
+// A directory with more entries than this is not a camera's: a block holding one is malformed.
+inline constexpr std::uint64_t kMaxExifDirectoryEntries = 1000;
+
+// Bytes of one element of TIFF field type 1 (BYTE) .. 13 (IFD); 0 for a type an Exif block cannot hold.
+std::uint64_t ExifTypeBytes(std::uint16_t type);
+
+// Turns a value of `type` read in big-endian order into little-endian order, each number on its own:
+// a rational is two 4-byte numbers, text and bytes stay as they are.
+void BigEndianExifValueToLittle(std::uint16_t type, std::span<std::uint8_t> value);
 
 // What the program reads from a block.
 struct ExifSummary {

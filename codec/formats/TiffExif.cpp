@@ -13,21 +13,12 @@
 namespace codec {
 namespace {
 
-// A directory with more entries than this is not a camera's: the block is dropped.
-constexpr std::uint64_t kMaxDirectoryEntries = 1000;
 constexpr std::uint64_t kHeaderBytes = 8;   // byte-order mark, 42, first directory
 
 // The descriptive tags a TIFF page and an Exif block share, all text.
 constexpr std::array<ttag_t, 10> kDescriptiveTags = {
     TIFFTAG_DOCUMENTNAME, TIFFTAG_IMAGEDESCRIPTION, TIFFTAG_MAKE,   TIFFTAG_MODEL,        TIFFTAG_PAGENAME,
     TIFFTAG_SOFTWARE,     TIFFTAG_DATETIME,         TIFFTAG_ARTIST, TIFFTAG_HOSTCOMPUTER, TIFFTAG_COPYRIGHT};
-
-// Bytes of one element of each field type 1..13 an Exif block holds; 0 for every other type.
-std::uint64_t TypeSize(std::uint16_t type)
-{
-    constexpr std::array<std::uint8_t, 14> kSizes = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
-    return type < kSizes.size() ? kSizes[type] : 0;
-}
 
 // Reads directories of a classic or big TIFF file through the handle, with the file's byte order.
 class DirectoryReader {
@@ -47,7 +38,7 @@ public:
         std::array<std::uint8_t, 8> raw{};
         if (!ReadAt(offset, std::span(raw).first(countBytes))) return false;
         const std::uint64_t entryCount = Load(raw.data(), countBytes);
-        if (entryCount > kMaxDirectoryEntries) return false;
+        if (entryCount > kMaxExifDirectoryEntries) return false;
         std::vector<std::uint8_t> entries(entryCount * entryBytes);
         if (!ReadAt(offset + countBytes, entries)) return false;
         const std::uint64_t inlineBytes = bigTiff_ ? 8 : 4;
@@ -55,7 +46,7 @@ public:
             const std::uint8_t* entry = &entries[at];
             ExifField field{static_cast<std::uint16_t>(Load(entry, 2)), static_cast<std::uint16_t>(Load(entry + 2, 2)), 0, {}};
             const std::uint64_t count = Load(entry + 4, inlineBytes);
-            const std::uint64_t unit = TypeSize(field.type);
+            const std::uint64_t unit = ExifTypeBytes(field.type);
             if (unit == 0 || count > 0xFFFFFFFF) continue;
             const std::uint64_t valueBytes = count * unit;
             const std::uint8_t* value = entry + 4 + inlineBytes;
@@ -66,7 +57,7 @@ public:
             field.value.resize(valueBytes);
             if (valueBytes <= inlineBytes) std::copy_n(value, valueBytes, field.value.begin());
             else if (!ReadAt(valueAt, field.value)) return false;
-            ToLittleEndian(field);
+            if (bigEndian_) BigEndianExifValueToLittle(field.type, field.value);
             fields.push_back(std::move(field));
         }
         return true;
@@ -90,15 +81,6 @@ private:
         std::uint64_t value = 0;
         for (std::uint64_t i = 0; i < size; ++i) value |= std::uint64_t{bytes[bigEndian_ ? size - 1 - i : i]} << (8 * i);
         return value;
-    }
-
-    // Each number on its own: a rational is two 4-byte numbers, text and bytes have no order.
-    void ToLittleEndian(ExifField& field) const
-    {
-        const std::uint64_t unit = field.type == 5 || field.type == 10 ? 4 : TypeSize(field.type);
-        if (!bigEndian_ || unit == 1) return;
-        for (auto at = field.value.begin(); at != field.value.end(); at += static_cast<std::ptrdiff_t>(unit))
-            std::reverse(at, at + static_cast<std::ptrdiff_t>(unit));
     }
 
     CCodecIO& io_;
