@@ -308,12 +308,11 @@ constexpr std::array<std::uint16_t, 14> kPrimaryTags = {269,   270,   271,   272
 // Copies the fields `keep` accepts, values in little-endian order. False when the copies would pass
 // `budget`: values of one block may overlap, so their copies can outgrow the block.
 bool ReadFields(const ExifWalk& walk, const ExifDirectory& directory, auto&& keep, std::vector<ExifField>& fields,
-                std::uint64_t& budget)
+                MetadataBudget& budget)
 {
     for (const ExifEntry& entry : directory.entries) {
         if (ExifTypeBytes(entry.type) == 0 || !keep(entry.tag)) continue;
-        if (entry.valueBytes > budget) return false;
-        budget -= entry.valueBytes;
+        if (!budget.Take(entry.valueBytes)) return false;
         ExifField field{entry.tag, entry.type, entry.count, {}};
         const std::uint8_t* value = walk.Data() + entry.valueAt;
         field.value.assign(value, value + entry.valueBytes);
@@ -475,7 +474,7 @@ std::optional<ExifContent> ReadExifContent(const std::uint8_t* block, std::size_
         return std::find(kPrimaryTags.begin(), kPrimaryTags.end(), tag) != kPrimaryTags.end();
     };
     ExifContent content;
-    std::uint64_t budget = kMaxMetadataBytes;
+    MetadataBudget budget;
     if (!ReadFields(walk, tree->primary, descriptive, content.primary, budget)) return std::nullopt;
     if (tree->exif && !ReadFields(walk, *tree->exif, notPointer, content.exif, budget)) return std::nullopt;
     if (tree->gps && !ReadFields(walk, *tree->gps, notPointer, content.gps, budget)) return std::nullopt;

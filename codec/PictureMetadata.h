@@ -18,6 +18,24 @@
 namespace codec {
 // Palettes, resources, chunks, tags and metadata of one file together.
 inline constexpr std::uint64_t kMaxMetadataBytes = std::uint64_t{64} << 20;
+
+// Hands out the metadata budget of one file: a block is taken only while it and the blocks taken
+// before it stay within the limit together.
+class MetadataBudget {
+public:
+    explicit MetadataBudget(std::uint64_t limitBytes = kMaxMetadataBytes) : remainingBytes_(limitBytes) {}
+
+    bool Take(std::uint64_t bytes)
+    {
+        if (bytes > remainingBytes_) return false;
+        remainingBytes_ -= bytes;
+        return true;
+    }
+    std::uint64_t Remaining() const { return remainingBytes_; }
+
+private:
+    std::uint64_t remainingBytes_;
+};
 }  // namespace codec
 
 struct CodecPictureMetadata {

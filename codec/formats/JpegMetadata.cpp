@@ -38,20 +38,13 @@ void AddSegment(std::vector<CodecJpegMarker>& segments, std::string_view signatu
 
 }  // namespace
 
-bool JpegMetadataReader::Reserve(std::size_t size)
-{
-    if (size > kMaxMetadataBytes - keptBytes_) return false;
-    keptBytes_ += size;
-    return true;
-}
-
 void JpegMetadataReader::Keep(int marker, const std::uint8_t* payload, std::size_t size) noexcept
 {
     try {
         if (marker == kApp1 && exif_.empty() && StartsWith(payload, size, kExifSignature)) {
-            if (Reserve(size)) exif_.assign(payload + kExifSignature.size(), payload + size);
+            if (budget_.Take(size)) exif_.assign(payload + kExifSignature.size(), payload + size);
         } else if (marker == kApp1 && xmp_.empty() && StartsWith(payload, size, kXmpSignature)) {
-            if (Reserve(size)) xmp_.assign(payload + kXmpSignature.size(), payload + size);
+            if (budget_.Take(size)) xmp_.assign(payload + kXmpSignature.size(), payload + size);
         } else if (marker == kApp2 && StartsWith(payload, size, kIccSignature) && size > kIccChunkHeader) {
             const unsigned sequence = payload[12];
             const unsigned count = payload[13];
@@ -59,7 +52,7 @@ void JpegMetadataReader::Keep(int marker, const std::uint8_t* payload, std::size
             // Chunks number 1..count, all with the same count, each once.
             if (sequence == 0 || sequence > count || iccChunks_.size() != count || !iccChunks_[sequence - 1].empty())
                 iccBroken_ = true;
-            else if (Reserve(size)) iccChunks_[sequence - 1].assign(payload + kIccChunkHeader, payload + size);
+            else if (budget_.Take(size)) iccChunks_[sequence - 1].assign(payload + kIccChunkHeader, payload + size);
             else iccBroken_ = true;
         }
     } catch (...) {

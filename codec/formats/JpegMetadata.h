@@ -28,9 +28,7 @@ public:
     CodecPictureMetadata Take();
 
 private:
-    bool Reserve(std::size_t size);
-
-    std::uint64_t keptBytes_ = 0;
+    MetadataBudget budget_;
     std::vector<std::uint8_t> exif_;
     std::vector<std::uint8_t> xmp_;
     std::vector<std::vector<std::uint8_t>> iccChunks_;   // by sequence number - 1

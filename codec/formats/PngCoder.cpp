@@ -227,23 +227,18 @@ int DecodeStep(void* context)
 CodecPictureMetadata TakeMetadata(const PngDecoder& decoder)
 {
     CodecPictureMetadata metadata;
-    std::uint64_t budget = codec::kMaxMetadataBytes;
-    const auto fits = [&](std::uint64_t bytes) {
-        if (bytes > budget) return false;
-        budget -= bytes;
-        return true;
-    };
+    codec::MetadataBudget budget;
     png_charp name = nullptr;
     int compression = 0;
     png_bytep profile = nullptr;
     png_uint_32 profileBytes = 0;
-    if (png_get_iCCP(decoder.png, decoder.info, &name, &compression, &profile, &profileBytes) != 0 && fits(profileBytes))
+    if (png_get_iCCP(decoder.png, decoder.info, &name, &compression, &profile, &profileBytes) != 0 && budget.Take(profileBytes))
         metadata.iccProfile.assign(profile, profile + profileBytes);
     png_bytep exif = nullptr;
     png_uint_32 exifBytes = 0;
     if (png_get_eXIf_1(decoder.png, decoder.info, &exifBytes, &exif) != 0) {
         const auto summary = codec::ReadExifSummary(exif, exifBytes);
-        if (summary && fits(exifBytes)) {
+        if (summary && budget.Take(exifBytes)) {
             metadata.orientation = summary->orientation;
             metadata.exif.assign(exif, exif + exifBytes);
         }
@@ -254,7 +249,7 @@ CodecPictureMetadata TakeMetadata(const PngDecoder& decoder)
         const png_text& text = texts[index];
         const std::size_t bytes = text.compression >= PNG_ITXT_COMPRESSION_NONE ? text.itxt_length : text.text_length;
         if (std::strcmp(text.key, kXmpKeyword) != 0 || text.text == nullptr) continue;
-        if (fits(bytes)) metadata.xmp.assign(text.text, text.text + bytes);
+        if (budget.Take(bytes)) metadata.xmp.assign(text.text, text.text + bytes);
         break;
     }
     return metadata;

@@ -496,25 +496,9 @@ std::uint8_t* ReadOneBit(CodecCall& call, TIFF* tiff, const TiffLayout& layout, 
 
 // ---- Metadata of the page ----
 
-// Hands out the metadata budget of one file: a block is taken only while the blocks taken so far and it
-// stay within kMaxMetadataBytes together.
-class MetadataBudget {
-public:
-    bool Take(std::uint64_t bytes)
-    {
-        if (bytes > Remaining()) return false;
-        used_ += bytes;
-        return true;
-    }
-    std::uint64_t Remaining() const { return codec::kMaxMetadataBytes - used_; }
-
-private:
-    std::uint64_t used_ = 0;
-};
-
 // A byte block tag (ICCProfile, XMLPacket) of the current directory, empty when it is missing or over
 // the budget. libtiff has read it with the directory, bounded by the file's size.
-std::vector<std::uint8_t> BlockTag(TIFF* tiff, ttag_t tag, MetadataBudget& budget)
+std::vector<std::uint8_t> BlockTag(TIFF* tiff, ttag_t tag, codec::MetadataBudget& budget)
 {
     std::uint32_t bytes = 0;
     const std::uint8_t* data = nullptr;
@@ -532,7 +516,7 @@ CodecPictureMetadata MetadataOf(const TiffFile& file, CCodecIO& io)
     if (TIFFGetField(tiff, TIFFTAG_ORIENTATION, &orientation) != 0 && orientation >= ORIENTATION_TOPLEFT &&
         orientation <= ORIENTATION_LEFTBOT)
         metadata.orientation = orientation;
-    MetadataBudget budget;
+    codec::MetadataBudget budget;
     metadata.iccProfile = BlockTag(tiff, TIFFTAG_ICCPROFILE, budget);
     metadata.xmp = BlockTag(tiff, TIFFTAG_XMLPACKET, budget);
     metadata.exif = codec::ReadTiffExif(tiff, io, file.Base(), budget.Remaining());

@@ -2,6 +2,7 @@
 
 #include "codec/ByteReader.h"
 #include "codec/ExifBlock.h"
+#include "codec/PictureMetadata.h"
 
 #include <algorithm>
 #include <array>
@@ -23,9 +24,9 @@ constexpr std::array<ttag_t, 10> kDescriptiveTags = {
 // Reads directories of a classic or big TIFF file through the handle, with the file's byte order.
 class DirectoryReader {
 public:
-    DirectoryReader(CCodecIO& io, std::uint64_t base, bool bigEndian, bool bigTiff, std::uint64_t budgetBytes)
+    DirectoryReader(CCodecIO& io, std::uint64_t base, bool bigEndian, bool bigTiff, MetadataBudget& budget)
         : io_(io), base_(base), fileBytes_(io.Size() > base ? io.Size() - base : 0), bigEndian_(bigEndian),
-          bigTiff_(bigTiff), budgetBytes_(budgetBytes)
+          bigTiff_(bigTiff), budget_(budget)
     {
     }
 
@@ -51,8 +52,7 @@ public:
             const std::uint64_t valueBytes = count * unit;
             const std::uint8_t* value = entry + 4 + inlineBytes;
             const std::uint64_t valueAt = Load(value, inlineBytes);
-            if (valueBytes > budgetBytes_ || (valueBytes > inlineBytes && !Holds(valueAt, valueBytes))) return false;
-            budgetBytes_ -= valueBytes;
+            if ((valueBytes > inlineBytes && !Holds(valueAt, valueBytes)) || !budget_.Take(valueBytes)) return false;
             field.count = static_cast<std::uint32_t>(count);
             field.value.resize(valueBytes);
             if (valueBytes <= inlineBytes) std::copy_n(value, valueBytes, field.value.begin());
@@ -88,7 +88,7 @@ private:
     const std::uint64_t fileBytes_;
     const bool bigEndian_;
     const bool bigTiff_;
-    std::uint64_t budgetBytes_;
+    MetadataBudget& budget_;
 };
 
 // A text field with its terminating zero, as an Exif block stores text.
@@ -115,15 +115,14 @@ std::optional<std::uint32_t> PointerOf(const std::vector<std::uint8_t>& block, s
 std::vector<std::uint8_t> ReadTiffExif(TIFF* tiff, CCodecIO& io, std::uint64_t base, std::uint64_t budgetBytes)
 {
     ExifContent content;
-    std::uint64_t textBytes = 0;
+    MetadataBudget budget(budgetBytes);
     for (const ttag_t tag : kDescriptiveTags) {
         const char* text = nullptr;
         if (TIFFGetField(tiff, tag, &text) == 0 || text == nullptr) continue;
         content.primary.push_back(TextField(tag, text));
-        textBytes += content.primary.back().value.size();
+        if (!budget.Take(content.primary.back().value.size())) return {};
     }
-    if (textBytes > budgetBytes) return {};
-    DirectoryReader reader(io, base, TIFFIsBigEndian(tiff) != 0, TIFFIsBigTIFF(tiff) != 0, budgetBytes - textBytes);
+    DirectoryReader reader(io, base, TIFFIsBigEndian(tiff) != 0, TIFFIsBigTIFF(tiff) != 0, budget);
     const std::uint64_t page = TIFFCurrentDirOffset(tiff);
     std::uint64_t exifAt = 0, gpsAt = 0;
     // A pointer of 0 points nowhere: the directory is missing.
