@@ -49,6 +49,8 @@ struct CodecPictureMetadata {
     std::vector<std::uint8_t> xmp;
 
     bool Empty() const { return orientation == 0 && iccProfile.empty() && exif.empty() && xmp.empty(); }
+    // The bytes of the profile and the two blocks together: what kMaxMetadataBytes bounds.
+    std::uint64_t BlockBytes() const { return std::uint64_t{iccProfile.size()} + exif.size() + xmp.size(); }
 };
 
 // Moves what the last read on this thread found into `metadata` (null: only forgets it). Returns 1.

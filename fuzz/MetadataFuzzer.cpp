@@ -29,11 +29,6 @@ int PhotographWriterType(int detected)
     }
 }
 
-std::uint64_t MetadataBytes(const CodecPictureMetadata& metadata)
-{
-    return metadata.iccProfile.size() + metadata.exif.size() + metadata.xmp.size();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -50,12 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int status = picture.LoadFrom(source.Rewound(), detected);
     if ((status == kImageOk) != picture.HasPixels()) __builtin_trap();
     if (status != kImageOk) return 0;
-    if (picture.metadata != nullptr && MetadataBytes(*picture.metadata) > codec::kMaxMetadataBytes) __builtin_trap();
+    if (picture.metadata != nullptr && picture.metadata->BlockBytes() > codec::kMaxMetadataBytes) __builtin_trap();
     if (picture.storedOrientation < 0 || picture.storedOrientation > 8) __builtin_trap();
     if (std::int64_t{picture.width} * picture.height > kFuzzMaxPixels) return 0;
 
     // Generously more than any of the three writers needs for this picture and its metadata.
-    const std::uint64_t metadataBytes = picture.metadata != nullptr ? MetadataBytes(*picture.metadata) : 0;
+    const std::uint64_t metadataBytes = picture.metadata != nullptr ? picture.metadata->BlockBytes() : 0;
     std::vector<std::uint8_t> file(std::uint64_t{picture.width} * picture.height * 6 + metadataBytes * 2 + (1u << 16));
     CodecIOHandle* sink = CodecOpenMemorySink(file.data(), file.size());
     if (sink == nullptr) __builtin_trap();

@@ -29,8 +29,7 @@ inline void CheckReadMetadata(bool readSucceeded, std::int64_t pixelCount,
         if (!metadata.Empty()) __builtin_trap();
         return;
     }
-    if (metadata.iccProfile.size() + metadata.exif.size() + metadata.xmp.size() > codec::kMaxMetadataBytes)
-        __builtin_trap();
+    if (metadata.BlockBytes() > codec::kMaxMetadataBytes) __builtin_trap();
     const auto summary = codec::ReadExifSummary(metadata.exif.data(), metadata.exif.size());
     if (!metadata.exif.empty() && !summary) __builtin_trap();
     if (orientationSource == OrientationSource::kOwnTag) {
