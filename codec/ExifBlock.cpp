@@ -244,8 +244,8 @@ std::optional<ExifTree> ReadTree(ExifWalk& walk, bool withThumbnail)
 
 // Writes `value` as the entry's value, always inside the entry itself. An entry whose type cannot hold
 // it there (a SHORT too small for the size, a value kept out of line, or a type a reader would still take
-// a number from, such as BYTE) becomes a LONG with one element, inline: both SHORT and LONG are allowed for these tags, and a reader then finds the true value instead
-// of a truncated or stale one.
+// a number from, such as BYTE) becomes a LONG with one element, inline: both SHORT and LONG are allowed
+// for these tags, and a reader then finds the true value instead of a truncated or stale one.
 void PutUnsigned(std::vector<std::uint8_t>& block, bool bigEndian, const ExifEntry& entry, std::uint32_t value)
 {
     const auto put16 = [&](std::uint64_t at, std::uint16_t v) {

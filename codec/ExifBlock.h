@@ -67,8 +67,8 @@ std::optional<ExifContent> ReadExifContent(const std::uint8_t* block, std::size_
 // A little-endian block holding `content`: the first directory with the primary tags and pointers to an
 // Exif and a GPS directory where those are not empty. Fields of an unknown type, or whose value does
 // not match type x count, are left out; a repeated tag keeps its first field. Empty when nothing is
-// left, a directory would hold more than 1000 fields, or the block would exceed kMaxMetadataBytes. Pass the result through ExifForWrittenPicture to
-// set the pixel dimensions of the picture it goes with.
+// left, a directory would hold more than 1000 fields, or the block would exceed kMaxMetadataBytes.
+// Pass the result through ExifForWrittenPicture to set the pixel dimensions of the picture it goes with.
 std::vector<std::uint8_t> BuildExifBlock(const ExifContent& content);
 
 }  // namespace codec
