@@ -49,6 +49,8 @@ struct ExifField {
     std::uint16_t type = 0;                // TIFF field type, 1 (BYTE) .. 13 (IFD)
     std::uint32_t count = 0;               // elements; value holds count x the type's size in bytes
     std::vector<std::uint8_t> value;
+
+    bool operator==(const ExifField&) const = default;
 };
 
 // The tags a block carries between files whose own structure differs (a TIFF file keeps them in its
@@ -58,6 +60,8 @@ struct ExifContent {
                                            // camera, software, date, artist, copyright and the like
     std::vector<ExifField> exif;           // the Exif directory, without its interoperability pointer
     std::vector<ExifField> gps;            // the GPS directory
+
+    bool operator==(const ExifContent&) const = default;
 };
 
 // The content of a well-formed block; nullopt where ReadExifSummary would find the block malformed, or
