@@ -8,8 +8,8 @@
 // errors and warnings are kept per open file and go to the trace hook; nothing is printed.
 //
 // Metadata ("codec/PictureMetadata.h"): a successful read leaves the page's Orientation tag (as stored),
-// ICC profile and XMP packet in the thread's read metadata; the writer embeds the profile and packet of
-// the thread's write metadata.
+// ICC profile, XMP packet and Exif tags (gathered into an Exif block, "TiffExif.h") in the thread's read
+// metadata; the writer embeds the profile, packet and Exif tags of the thread's write metadata.
 
 #include "codec/CodecDpiInfo.h"
 #include "codec/CodecIO.h"
