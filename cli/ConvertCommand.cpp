@@ -81,12 +81,10 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (std::any_of(options.inputs.begin(), options.inputs.end(), isMetafile)) platform::PrepareMetafileText();
 
     CProgressBar progress(stderr, static_cast<int>(jobs.size()));
-    for (const ConversionJob& job : jobs) {
-        if (job.state != ConversionJob::State::kFailed) continue;
-        progress.PrintLine(err, "lumatrine-cli: " + job.input + ": " + job.failure);
-        progress.Advance();
-    }
     ProgressLines lines(jobs, progress, err);
+    // Jobs that failed in planning (two inputs, one output) are reported as the run reports its own.
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        if (jobs[i].state == ConversionJob::State::kFailed) lines.JobFinished(i);
     RunConversionJobs(jobs,
                       ConversionRunSettings{options.settings, options.jpeg, options.force, options.jobs, options.autoOrient,
                                             options.keepMetadata},

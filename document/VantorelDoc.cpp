@@ -182,7 +182,7 @@ bool CVantorelDoc::DoSave(const std::string& path, bool /*replace: both save com
         profile_->WriteString(profile::kDocument, profile::kOutFolder, chosen->substr(0, slash));
 
     JpegChoice jpeg = jpegChoice;
-    const bool squeezed = PrepareOutputForSave(conversion);
+    const bool squeezed = PrepareSave();
     if (EndsWithJpg(*chosen)) {
         // The dialog estimates the picture that will be written, and what it accepts is what is written
         // and what the next save and a recipe start from.
@@ -212,10 +212,16 @@ bool CVantorelDoc::DoSave(const std::string& path, bool /*replace: both save com
 
 bool CVantorelDoc::OnSaveDocument(const std::string& path)
 {
-    const bool squeezed = PrepareOutputForSave(conversion);
+    const bool squeezed = PrepareSave();
     const bool saved = SaveOutputImage(path, jpegChoice);
     RestoreDisplayOutput(conversion, squeezed);
     return saved;
+}
+
+bool CVantorelDoc::PrepareSave()
+{
+    conversion.output.keepMetadata = keepMetadata_;
+    return PrepareOutputForSave(conversion);
 }
 
 bool CVantorelDoc::SaveOutputImage(const std::string& path, const JpegChoice& jpeg)
@@ -224,7 +230,6 @@ bool CVantorelDoc::SaveOutputImage(const std::string& path, const JpegChoice& jp
         ShowMessage(kMessageReadOnly);
         return false;
     }
-    conversion.output.keepMetadata = keepMetadata_;
     if (const int status = WriteOutputImage(conversion.output, path, jpeg); status != kImageOk) {
         ShowMessage(std::string(kMessageNotSaved) + "\n\n" + path + ": " + SaveFailureText(status));
         return false;

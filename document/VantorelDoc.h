@@ -58,9 +58,6 @@ public:
     // Save and Save As: proposes a name, asks for the path (and, for JPEG, the options), writes.
     bool DoSave(const std::string& path, bool replace);
     bool OnSaveDocument(const std::string& path);
-    // Writes the output image to `path` with the JPEG settings; reports a read-only target or a failed
-    // write in a message. True when the file was written.
-    bool SaveOutputImage(const std::string& path, const JpegChoice& jpeg);
 
     // Turns the source picture a quarter clockwise or counter-clockwise and converts it again; the file is
     // not touched, so Reload brings back the picture as stored. False when nothing is loaded or memory
@@ -89,6 +86,13 @@ public:
 
 private:
     void ShowMessage(const std::string& text) const;
+    // Readies the output for a save: it carries the source's metadata as "Keep Metadata" says, before the
+    // JPEG dialog estimates the file from it, and is squeezed into the D1 frame where the format asks.
+    // True when it was squeezed (RestoreDisplayOutput undoes that).
+    bool PrepareSave();
+    // Writes the prepared output image to `path` with the JPEG settings; reports a read-only target or a
+    // failed write in a message. True when the file was written.
+    bool SaveOutputImage(const std::string& path, const JpegChoice& jpeg);
 
     CUserPrompt* prompt_ = nullptr;
     CDocumentHost* host_ = nullptr;

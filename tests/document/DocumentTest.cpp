@@ -23,6 +23,7 @@ struct ScriptedPrompt : CUserPrompt {
     std::optional<JpegOptionsRequest> jpegRequest;
     std::optional<int> acceptQuality;  // nothing: the JPEG dialog is cancelled
     std::uint32_t jpegPictureWidth = 0, jpegPictureHeight = 0;
+    bool jpegPictureCarriesMetadata = false;  // what the dialog estimated would embed metadata
 
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     std::optional<std::string> AskSavePath(const SaveDialogRequest& request) override
@@ -35,6 +36,7 @@ struct ScriptedPrompt : CUserPrompt {
         jpegRequest = request;
         jpegPictureWidth = request.picture->width;
         jpegPictureHeight = request.picture->height;
+        jpegPictureCarriesMetadata = request.picture->MetadataToWrite() != nullptr;
         if (!acceptQuality) return false;
         request.quality = *acceptQuality;
         request.enhancedSampling = false;
@@ -166,6 +168,21 @@ TEST_F(Document, TheSavedPictureKeepsMetadataAsTheSwitchSays)
         document.conversion.output.keepMetadata = !c.keep;
         ASSERT_TRUE(document.OnSaveDocument(folder.File("photo_16x9.png")));
         EXPECT_EQ(document.conversion.output.keepMetadata, c.keep) << "keep " << c.keep << " format " << c.format;
+    }
+}
+
+// The JPEG dialog estimates sizes and suggests a quality from the picture it is given: that picture
+// embeds metadata exactly when the file written will, also on the first save after a change.
+TEST_F(Document, TheJpegDialogEstimatesWithTheMetadataTheSaveWrites)
+{
+    Open(WriteOrientedPhoto(folder, "shot.png", 1, "40x30"));
+    ASSERT_NE(document.conversion.output.metadata, nullptr);
+    prompt.acceptQuality = 80;
+    prompt.savePath = folder.File("shot_16x9.jpg");
+    for (const bool keep : {false, true, false}) {
+        document.SetKeepMetadata(keep);
+        ASSERT_TRUE(document.DoSave("", true));
+        EXPECT_EQ(prompt.jpegPictureCarriesMetadata, keep) << "keep " << keep;
     }
 }
 
