@@ -1,6 +1,7 @@
 #include "ui/ClipboardPicture.h"
 
 #include "document/VantorelDoc.h"
+#include "document/dialogs/PictureImage.h"
 #include "image/RasterImage.h"
 
 #include <QClipboard>
@@ -11,17 +12,9 @@
 
 void CopyPictureToClipboard(const CRasterImage& picture)
 {
-    if (!picture.HasPixels()) return;
-    CRasterImage colour;
-    const CRasterImage* rgb = &picture;
-    if (picture.bitsPerPixel != 24) {
-        if (picture.ConvertTo24(colour) != kImageOk) return;
-        rgb = &colour;
-    }
-    // The clipboard keeps its own copy: the picture's rows are wrapped, then copied once.
-    const QImage wrapped(rgb->Pixels(), static_cast<int>(rgb->width), static_cast<int>(rgb->height),
-                         static_cast<qsizetype>(rgb->width) * 3, QImage::Format_RGB888);
-    QGuiApplication::clipboard()->setImage(wrapped.copy());
+    // The clipboard keeps its own copy of the picture's colour rows.
+    const QImage image = PictureToQImage(picture);
+    if (!image.isNull()) QGuiApplication::clipboard()->setImage(image);
 }
 
 bool PasteClipboardPicture(CVantorelDoc& document)

@@ -7,7 +7,6 @@
 
 namespace {
 
-
 constexpr int kSourceThumbnailId = 1011;
 constexpr int kOutputThumbnailId = 1012;
 constexpr int kFileInfoId = 1001;
@@ -106,7 +105,6 @@ void CFileSettingsPanel::UpdateSourceRegion()
 
 void CFileSettingsPanel::OnFormatClicked(int format)
 {
-    formatIndex_ = format;
     if (document_ == nullptr) return;
     ConversionSettings& settings = document_->conversion.settings;
     const OutputGeometry old = settings.ComputeOutputSize();
@@ -143,7 +141,8 @@ bool CFileSettingsPanel::OnInitDialog()
     sourceThumbnail_->setAccessibleDescription("Drag to move the crop window");
     outputThumbnail_->setAccessibleName("Output picture");
     FileInfoBox()->setAccessibleName("File Info");
-    SetRadioGroupIndex(kFirstFormatId, formatIndex_);
+    // The panel starts with the first output format checked; a click moves the check from then on.
+    SetRadioGroupIndex(kFirstFormatId, 0);
     UpdateSourcePreview();
     // A panel first shown after a picture was converted missed that conversion's notice: it shows the
     // output there is, so the output thumbnail and its "File Info" line are not left empty.

@@ -45,6 +45,5 @@ private:
 
     CThumbnailStatic* outputThumbnail_ = nullptr;
     CThumbnailStatic* sourceThumbnail_ = nullptr;
-    int formatIndex_ = 0;
     CVantorelDoc* document_ = nullptr;
 };

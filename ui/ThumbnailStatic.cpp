@@ -1,6 +1,7 @@
 #include "ui/ThumbnailStatic.h"
 
 #include "document/VantorelDoc.h"
+#include "document/dialogs/PictureImage.h"
 #include "ui/ZoomLevels.h"
 
 #include <QAccessible>
@@ -11,29 +12,10 @@
 #include <QScopedValueRollback>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
 const QColor kFrameRed(255, 0, 0);
-
-// The picture as a QImage the painter can draw: 24-bit rows copied, other depths through 24 bits.
-QImage ToQImage(const CRasterImage& picture)
-{
-    CRasterImage converted;
-    const CRasterImage* rgb = &picture;
-    if (picture.bitsPerPixel != 24) {
-        if (picture.ConvertTo24(converted) != kImageOk) return {};
-        rgb = &converted;
-    }
-    QImage image(static_cast<int>(rgb->width), static_cast<int>(rgb->height), QImage::Format_RGB888);
-    if (image.isNull()) return {};
-    const std::size_t rowBytes = static_cast<std::size_t>(rgb->width) * 3;
-    for (std::uint32_t row = 0; row < rgb->height; ++row) {
-        std::memcpy(image.scanLine(static_cast<int>(row)), rgb->Pixels() + row * rowBytes, rowBytes);
-    }
-    return image;
-}
 
 // A one-pixel outline along the inside of `rect`, as a GDI frame: right and bottom exclusive.
 void DrawOutline(QPainter& painter, const QRect& rect)
@@ -91,7 +73,7 @@ void CThumbnailStatic::ShowPicture(const CRasterImage& image)
         const CRasterImage* fitted = levels.AtSize(image, fittedWidth, fittedHeight);
         if (fitted == nullptr || thumbnail_.CopyFrom(*fitted) != kImageOk) thumbnail_.FreePixels();
     }
-    shown_ = thumbnail_.HasPixels() ? ToQImage(thumbnail_) : QImage();
+    shown_ = PictureToQImage(thumbnail_);
     update();
 }
 

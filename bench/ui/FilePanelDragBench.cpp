@@ -6,6 +6,7 @@
 #include "ui/FileSettingsPanel.h"
 #include "ui/ThumbnailStatic.h"
 
+#include "../support/BenchApplication.h"
 #include "../support/PhotoLike.h"
 
 #include <QApplication>
@@ -14,19 +15,6 @@
 #include <benchmark/benchmark.h>
 
 namespace {
-
-// The application every widget needs, made once; without a display the panel paints off screen.
-bool EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "file_panel_drag_bench";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);
-    }
-    return true;
-}
 
 // The main window's part: the conversion's notifications go to the panel.
 struct PanelForwarder : CConversionObserver {
@@ -48,7 +36,7 @@ struct LoadedPanel {
         panel.SetDocument(&document);
         document.UpdateConversion(false);
     }
-    bool applicationReady = EnsureApplication();
+    QApplication& application = BenchApplication();   // before the first widget
     CVantorelDoc document;
     CFileSettingsPanel panel;
     PanelForwarder forwarder{panel};

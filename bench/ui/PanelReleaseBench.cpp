@@ -10,6 +10,7 @@
 #include "document/VantorelDoc.h"
 #include "ui/RatioPanel.h"
 
+#include "../support/BenchApplication.h"
 #include "../support/PhotoLike.h"
 
 #include <QApplication>
@@ -22,18 +23,6 @@
 #include <cmath>
 
 namespace {
-
-// Made on first use and never destroyed: the exit handlers would run its destructor after parts of Qt
-// it still needs are gone.
-QApplication& BenchApp()
-{
-    static int argc = 1;
-    static char name[] = "lumatrine-ui-bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 // Paints the document's output picture centred on a dark ground.
 class StandInView : public QWidget {
@@ -73,7 +62,7 @@ struct Desk {
         document.UpdateConversion(false);
     }
 
-    QApplication& app = BenchApp();   // before the first widget
+    QApplication& app = BenchApplication();   // before the first widget
     CVantorelDoc document;
     StandInView view{document};
     CAspectPanel panel;

@@ -5,6 +5,7 @@
 
 #include "ui/VantorelView.h"
 
+#include "bench/support/BenchApplication.h"
 #include "bench/support/PhotoLike.h"
 #include "document/VantorelDoc.h"
 
@@ -16,23 +17,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <utility>
 
 namespace {
 
 constexpr int kWindowWidth = 1600, kWindowHeight = 1000;
 constexpr int kOutputWidth = 6000, kOutputHeight = 4000;
-
-void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "ui_view_bench";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() != nullptr) return;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    new QApplication(argc, argv);
-}
 
 // The output of the given depth: a photograph for 24 bits, its red channel as indices into a grey
 // palette for 8 bits, and the red channel's top bit for 1 bit.
@@ -88,7 +78,7 @@ struct ShownOutput {
         }
     }
 
-    const bool applicationReady = (EnsureApplication(), true);
+    QApplication& application = BenchApplication();   // before the first widget
     CVantorelDoc document;
     CVantorelView view;
 };
@@ -129,7 +119,7 @@ BENCHMARK(ViewPaintQuarterAfterConversion)->MeasureProcessCPUTime()->Unit(benchm
 // The reference: a window-sized picture in the screen's format copied once into a window-sized surface.
 void WindowSizedCopy(benchmark::State& state)
 {
-    EnsureApplication();
+    BenchApplication();
     QImage picture(kWindowWidth, kWindowHeight, QImage::Format_RGB32);
     picture.fill(qRgb(40, 80, 120));
     QImage surface(kWindowWidth, kWindowHeight, QImage::Format_ARGB32_Premultiplied);

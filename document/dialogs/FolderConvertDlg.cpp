@@ -71,11 +71,12 @@ CFolderConvertDlg::CFolderConvertDlg(QWidget* owner, const QString& pictureFolde
 
     connect(browsePictures, &QPushButton::clicked, this, [this] { Browse(pictureEdit, QStringLiteral("Folder of pictures")); });
     connect(browseOutput, &QPushButton::clicked, this, [this] { Browse(outputEdit, QStringLiteral("Folder for the converted pictures")); });
-    connect(pictureEdit, &QLineEdit::textChanged, this, &CFolderConvertDlg::UpdateState);
-    connect(outputEdit, &QLineEdit::textChanged, this, &CFolderConvertDlg::UpdateState);
+    // The picture folder is listed only when its own field changes, not on every key in the output field.
+    connect(pictureEdit, &QLineEdit::textChanged, this, &CFolderConvertDlg::CountPictures);
+    connect(outputEdit, &QLineEdit::textChanged, this, &CFolderConvertDlg::UpdateConvertButton);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    UpdateState();
+    CountPictures();
 }
 
 QString CFolderConvertDlg::PictureFolder() const { return pictureEdit->text().trimmed(); }
@@ -88,16 +89,23 @@ void CFolderConvertDlg::Browse(QLineEdit* edit, const QString& title)
     if (!chosen.isEmpty()) edit->setText(chosen);
 }
 
-void CFolderConvertDlg::UpdateState()
+void CFolderConvertDlg::CountPictures()
 {
-    const bool pictureFolderExists = !PictureFolder().isEmpty() && QDir(PictureFolder()).exists();
-    const std::size_t count = pictureFolderExists ? ListFolderPictures(PictureFolder().toStdString()).size() : 0;
-    if (!pictureFolderExists) {
+    const QString folder = PictureFolder();
+    const bool folderExists = !folder.isEmpty() && QDir(folder).exists();
+    pictureCount = folderExists ? ListFolderPictures(folder.toStdString()).size() : 0;
+    if (!folderExists) {
         countText->setText(QStringLiteral("No such folder."));
     } else {
-        countText->setText(count == 1 ? QStringLiteral("1 picture to convert.") : QStringLiteral("%1 pictures to convert.").arg(count));
+        countText->setText(pictureCount == 1 ? QStringLiteral("1 picture to convert.")
+                                             : QStringLiteral("%1 pictures to convert.").arg(pictureCount));
     }
-    convertButton->setEnabled(count > 0 && !OutputFolder().isEmpty() && QDir(OutputFolder()).exists());
+    UpdateConvertButton();
+}
+
+void CFolderConvertDlg::UpdateConvertButton()
+{
+    convertButton->setEnabled(pictureCount > 0 && !OutputFolder().isEmpty() && QDir(OutputFolder()).exists());
 }
 
 void RunConvertFolderCommand(QWidget* owner, const ConversionSettings& settings, const JpegChoice& jpeg,

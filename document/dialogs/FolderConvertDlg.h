@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+#include <cstddef>
 #include <string>
 
 class QLabel;
@@ -29,13 +30,17 @@ public:
 
 private:
     void Browse(QLineEdit* edit, const QString& title);
-    // The count of pictures and whether Convert may be pressed: both folders exist, there is a picture.
-    void UpdateState();
+    // Lists the picture folder and shows how many pictures it holds.
+    void CountPictures();
+    // Convert may be pressed while both folders exist and the picture folder holds a picture.
+    void UpdateConvertButton();
 
     QLineEdit* pictureEdit = nullptr;
     QLineEdit* outputEdit = nullptr;
     QLabel* countText = nullptr;
     QPushButton* convertButton = nullptr;
+    // The pictures in the picture folder as last listed.
+    std::size_t pictureCount = 0;
 };
 
 // Converts a folder with these settings, each picture under its proposed name in the output folder,
